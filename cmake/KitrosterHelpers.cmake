@@ -1,0 +1,33 @@
+# Adds each listed folder that has a CMakeLists.txt, so that a subsystem joins the build
+# by creating its folder and no shared build file needs editing.
+function(kitroster_add_subdirectories)
+    foreach(dir IN LISTS ARGN)
+        if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+            add_subdirectory(${dir})
+        endif()
+    endforeach()
+endfunction()
+
+# Adds every immediate child folder that has a CMakeLists.txt.
+function(kitroster_add_child_directories)
+    file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+         ${CMAKE_CURRENT_SOURCE_DIR}/*)
+    list(SORT children)
+    foreach(child IN LISTS children)
+        if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child}
+           AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+            add_subdirectory(${child})
+        endif()
+    endforeach()
+endfunction()
+
+# kitroster_add_test(NAME name SOURCES ... LIBS ... [LABELS ...])
+# One GoogleTest executable; every test case is registered with ctest.
+function(kitroster_add_test)
+    cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main
+                          Threads::Threads)
+    target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR})
+    gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${T_LABELS}")
+endfunction()

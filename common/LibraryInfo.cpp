@@ -1,0 +1,3 @@
+#include "common/LibraryInfo.h"
+
+extern "C" const char* KitrosterVersion() { return KITROSTER_VERSION_TEXT; }

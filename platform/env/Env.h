@@ -1,0 +1,190 @@
+// Env: every operating-system service the system uses, behind one interface.
+//
+// Nothing above platform/ calls the operating system directly. Each module receives the
+// Env it must use (Env::Default() in production), so tests substitute a CTestEnv with a
+// settable clock, a settable tick counter and injected faults, and waits of many seconds
+// run in microseconds.
+//
+// Paths are Windows-form text as the rest of the system writes them: backslashes and
+// slashes are both separators, "\\server\share\rest" is a UNC path, "C:\dir" has a drive
+// letter. The POSIX Env maps this text to a native path at the system-call boundary (see
+// ToNativePath); drive-letter paths cannot be reached here and fail with
+// kErrorPathNotFound.
+//
+// Errors are reported as Windows system error codes (EnvStatus::error), because the
+// callers' documented behaviour depends on them (2 file not found, 3 path not found,
+// 32 sharing violation, 183 already exists, ...). The errno that caused a failure is kept
+// beside it for messages. The mapping from errno lives in one place (EnvStatus.cpp).
+//
+// Thread-safety: Env implementations are safe for concurrent use; an IFile is used by one
+// thread at a time.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/env/EnvStatus.h"
+
+namespace kitroster {
+
+// Access rights requested when opening a file (combinable).
+enum FileAccess : unsigned { kAccessNone = 0, kAccessRead = 1, kAccessWrite = 2 };
+
+// What other openers may do while this handle is open (combinable), as Windows share
+// modes. The POSIX Env emulates them with advisory locks so that the system's own
+// processes meet the same sharing violations they would meet on Windows.
+enum FileShare : unsigned { kShareNone = 0, kShareRead = 1, kShareWrite = 2, kShareDelete = 4 };
+
+enum class FileDisposition {
+    kCreateNew,         // fail with kErrorFileExists if present
+    kCreateAlways,      // create or truncate
+    kOpenExisting,      // fail with kErrorFileNotFound if absent
+    kOpenAlways,        // open or create
+    kTruncateExisting,  // must exist; truncated
+};
+
+struct OpenOptions {
+    unsigned access = kAccessRead;
+    unsigned share = kShareRead | kShareWrite;
+    FileDisposition disposition = FileDisposition::kOpenExisting;
+    bool append = false;  // every write goes to the end of the file
+};
+
+// An open file. Closing happens in the destructor if Close() was not called; call Close()
+// to learn whether the final flush succeeded.
+class IFile {
+public:
+    virtual ~IFile() = default;
+    // Reads up to `size` bytes; `*read` is 0 at end of file.
+    virtual EnvStatus Read(void* buffer, size_t size, size_t* read) = 0;
+    // Writes all `size` bytes or fails.
+    virtual EnvStatus Write(const void* data, size_t size) = 0;
+    virtual EnvStatus Seek(uint64_t offset) = 0;
+    virtual EnvStatus GetSize(uint64_t* size) = 0;
+    virtual EnvStatus Truncate(uint64_t size) = 0;
+    // Makes written data durable (fsync).
+    virtual EnvStatus Sync() = 0;
+    virtual EnvStatus Close() = 0;
+};
+
+struct FileInfo {
+    bool isDirectory = false;
+    bool readOnly = false;
+    uint64_t size = 0;
+    uint64_t lastWriteTime = 0;  // file time: 100 ns units since 1601-01-01 UTC
+};
+
+struct Guid {
+    uint8_t bytes[16] = {};
+};
+
+// Access test modes, as the C runtime's _access: 0 existence, 2 write, 4 read, 6 both.
+enum AccessMode : int { kAccessExists = 0, kAccessCanWrite = 2, kAccessCanRead = 4, kAccessCanReadWrite = 6 };
+
+class Env {
+public:
+    virtual ~Env() = default;
+
+    // The process-wide POSIX Env. Never destroyed.
+    static Env* Default();
+
+    // --- Files and folders ---
+    virtual EnvStatus OpenFile(const std::string& path, const OpenOptions& options,
+                               std::unique_ptr<IFile>* file) = 0;
+    virtual EnvStatus GetFileInfo(const std::string& path, FileInfo* info) = 0;
+    virtual EnvStatus Access(const std::string& path, int mode) = 0;
+    virtual EnvStatus SetReadOnly(const std::string& path, bool readOnly) = 0;
+    // Creates one folder; its parent must exist (kErrorPathNotFound otherwise);
+    // kErrorAlreadyExists when it is already there.
+    virtual EnvStatus CreateDirectory(const std::string& path) = 0;
+    virtual EnvStatus RemoveDirectory(const std::string& path) = 0;
+    virtual EnvStatus DeleteFile(const std::string& path) = 0;
+    // Renames a file. With `replaceExisting` an existing target is replaced atomically;
+    // without it an existing target fails with kErrorAlreadyExists.
+    virtual EnvStatus MoveFile(const std::string& from, const std::string& to,
+                               bool replaceExisting) = 0;
+    // Gives an existing file a second name (hard link).
+    virtual EnvStatus LinkFile(const std::string& existing, const std::string& newName) = 0;
+    // Makes a folder's entries (creations, renames, removals) durable.
+    virtual EnvStatus SyncDirectory(const std::string& path) = 0;
+    // Names (not paths) of the entries of `folder` that match `pattern`, a Windows
+    // wildcard with '*' and '?' compared without regard to case, in directory order.
+    // A missing folder yields kErrorPathNotFound and no names.
+    virtual EnvStatus FindFiles(const std::string& folder, const std::string& pattern,
+                                std::vector<std::string>* names) = 0;
+
+    // --- Time ---
+    // Milliseconds since an arbitrary start, wrapping at 2^32 like GetTickCount.
+    virtual uint32_t GetTickCount() = 0;
+    // Wall clock as a file time (100 ns units since 1601-01-01 UTC).
+    virtual uint64_t GetSystemTimeAsFileTime() = 0;
+    virtual void Sleep(uint32_t milliseconds) = 0;
+
+    // --- Identity ---
+    virtual EnvStatus CreateGuid(Guid* guid) = 0;
+    virtual std::string GetComputerName() = 0;
+    virtual std::string GetUserName() = 0;
+    virtual uint32_t GetProcessId() = 0;
+
+    // --- Paths ---
+    // The native path for a Windows-form path, or an error for paths that cannot be
+    // reached here (drive letters).
+    virtual EnvStatus ToNativePath(const std::string& path, std::string* native) = 0;
+
+    // --- Conveniences built on the operations above ---
+    EnvStatus ReadFileToString(const std::string& path, std::string* contents);
+    // Creates or truncates `path` and writes `contents`; syncs when asked.
+    EnvStatus WriteStringToFile(const std::string& path, const std::string& contents,
+                                bool sync = false);
+    bool FileExists(const std::string& path);
+};
+
+// Forwards every call to another Env; tests override only what they want to change.
+class EnvWrapper : public Env {
+public:
+    explicit EnvWrapper(Env* target) : m_target(target) {}
+    Env* target() const { return m_target; }
+
+    EnvStatus OpenFile(const std::string& path, const OpenOptions& options,
+                       std::unique_ptr<IFile>* file) override {
+        return m_target->OpenFile(path, options, file);
+    }
+    EnvStatus GetFileInfo(const std::string& path, FileInfo* info) override {
+        return m_target->GetFileInfo(path, info);
+    }
+    EnvStatus Access(const std::string& path, int mode) override { return m_target->Access(path, mode); }
+    EnvStatus SetReadOnly(const std::string& path, bool readOnly) override {
+        return m_target->SetReadOnly(path, readOnly);
+    }
+    EnvStatus CreateDirectory(const std::string& path) override { return m_target->CreateDirectory(path); }
+    EnvStatus RemoveDirectory(const std::string& path) override { return m_target->RemoveDirectory(path); }
+    EnvStatus DeleteFile(const std::string& path) override { return m_target->DeleteFile(path); }
+    EnvStatus MoveFile(const std::string& from, const std::string& to, bool replaceExisting) override {
+        return m_target->MoveFile(from, to, replaceExisting);
+    }
+    EnvStatus LinkFile(const std::string& existing, const std::string& newName) override {
+        return m_target->LinkFile(existing, newName);
+    }
+    EnvStatus SyncDirectory(const std::string& path) override { return m_target->SyncDirectory(path); }
+    EnvStatus FindFiles(const std::string& folder, const std::string& pattern,
+                        std::vector<std::string>* names) override {
+        return m_target->FindFiles(folder, pattern, names);
+    }
+    uint32_t GetTickCount() override { return m_target->GetTickCount(); }
+    uint64_t GetSystemTimeAsFileTime() override { return m_target->GetSystemTimeAsFileTime(); }
+    void Sleep(uint32_t milliseconds) override { m_target->Sleep(milliseconds); }
+    EnvStatus CreateGuid(Guid* guid) override { return m_target->CreateGuid(guid); }
+    std::string GetComputerName() override { return m_target->GetComputerName(); }
+    std::string GetUserName() override { return m_target->GetUserName(); }
+    uint32_t GetProcessId() override { return m_target->GetProcessId(); }
+    EnvStatus ToNativePath(const std::string& path, std::string* native) override {
+        return m_target->ToNativePath(path, native);
+    }
+
+private:
+    Env* m_target;
+};
+
+}  // namespace kitroster
