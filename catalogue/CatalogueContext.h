@@ -1,0 +1,48 @@
+// Process-wide context of the catalogue: the Env through which every file operation of
+// the catalogue goes, and where the catalogue folder is.
+//
+// Settings root: the override set by SetSettingsRootOverride (the command line's --root),
+// else the registry value "LocalRoot" under "Software\Corvent\ZRSync\LocalSettings"
+// (HKEY_LOCAL_MACHINE; a missing value is written back as empty text), else GetAppDir().
+// The catalogue folder is the root immediately followed by "SettingsGeneral"; the registry
+// and application folder forms are expected to end in a separator.
+//
+// Thread-safety: all functions are safe for concurrent use. Changing the Env or the
+// override while a catalogue operation runs on another thread affects later operations
+// only.
+#pragma once
+
+#include "common/CString.h"
+#include "common/KitrosterExport.h"
+
+namespace kitroster {
+class Env;
+}
+
+namespace NResourceItem {
+
+// The Env of the catalogue; Env::Default() unless SetCatalogueEnv chose another.
+KITROSTER_API kitroster::Env* GetCatalogueEnv();
+// Null restores Env::Default(). The Env must outlive every catalogue operation using it.
+KITROSTER_API void SetCatalogueEnv(kitroster::Env* env);
+
+// Sets the settings root used instead of the registry; empty text clears the override.
+// A trailing separator is added when missing ('/' for a path that starts with '/',
+// otherwise '\').
+KITROSTER_API void SetSettingsRootOverride(const CString& root);
+// The settings root (see above), resolved anew at every call.
+KITROSTER_API CString GetSettingsRoot();
+// GetSettingsRoot() + "SettingsGeneral".
+KITROSTER_API CString GetCatalogueFolder();
+
+// "_RES_<id>.zrr".
+KITROSTER_API CString ResourceFileName(const CString& id);
+// False for identifiers that cannot safely be part of a file name: empty text, '\' or
+// '/', "..", ':', control bytes (below 0x20 and 0x7F), and any of * ? " < > |.
+KITROSTER_API bool IsSafeResourceId(const CString& id);
+
+// `folder` and `fileName` joined with exactly one '\' (trailing '\' and '/' of the folder
+// removed); `fileName` alone when the folder is empty.
+KITROSTER_API CString JoinCataloguePath(const CString& folder, const CString& fileName);
+
+}  // namespace NResourceItem

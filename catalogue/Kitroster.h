@@ -1,0 +1,92 @@
+// The resource collection: the catalogue as a whole, an independent in-memory snapshot of
+// the catalogue folder's resource files.
+//
+// Load reads every "_RES_*.zrr" of the catalogue folder (GetCatalogueFolder) into items
+// keyed by upper-cased identifier; Add, Delete and Rename change the snapshot; Save
+// writes the dirty items and removes the files of deleted identifiers. Nothing reaches
+// disk except through Save. Several collections may exist at once; they share nothing but
+// the files, and the last save of a file wins.
+//
+// Index order is the order identifiers were first added (Load: the folder enumeration
+// order); Save writes in byte order of the upper-cased identifiers.
+//
+// Thread-safety: one thread at a time per collection.
+#pragma once
+
+#include <map>
+#include <vector>
+
+#include "catalogue/ResourceItem.h"
+#include "catalogue/ZRunknown.h"
+#include "common/CString.h"
+#include "common/KitrosterExport.h"
+
+namespace NResourceItem {
+
+class KITROSTER_API IKitroster {
+  public:
+    // Replaces the content with the catalogue folder's files. False if any file had a
+    // schema other than RES_SCHEMA or could not be read (the rest still loads); true for
+    // an empty or missing folder.
+    virtual bool Load() = 0;
+    // Writes every dirty item and removes the files of deleted identifiers. Failures are
+    // logged (0x08, "KITROSTER") and leave the item dirty; the result is always true.
+    // Items whose identifier cannot safely be a file name are skipped and logged.
+    virtual bool Save() = 0;
+    // False for an empty handle or an empty identifier. A present identifier is replaced
+    // in place.
+    virtual bool Add(CZRauto_ptr<IResourceItem> item) = 0;
+    // False for an empty identifier; true otherwise, present or not.
+    virtual bool Delete(const CString& id) = 0;
+    // Renames `oldId` to `newId` (upper-cased); the item moves to the last index and is
+    // dirty. With `updateReferences`, '|'-separated elements equal to `oldId` in other
+    // items' connectivity values are rewritten. False if `newId` is empty or not a safe
+    // identifier, `newId` exists, or `oldId` does not; true with no change when both are
+    // equal ignoring case.
+    virtual bool Rename(const CString& oldId, const CString& newId, bool updateReferences) = 0;
+    virtual int Size() = 0;
+    // Empty handle when out of range.
+    virtual CZRauto_ptr<IResourceItem> GetItemByIndex(int index) = 0;
+    // Case ignored; empty handle when absent.
+    virtual CZRauto_ptr<IResourceItem> GetItemById(const CString& id) = 0;
+    // True if an identifier was deleted since Load or any item is dirty.
+    virtual bool IsDirty() = 0;
+
+  protected:
+    ~IKitroster() = default;
+};
+
+class KITROSTER_API CKitrosterFactory : public CZRunknown, public IKitroster {
+  public:
+    static CZRauto_ptr<IKitroster> CreateInstance();
+
+    CKitrosterFactory(const CKitrosterFactory& other);
+    CKitrosterFactory& operator=(const CKitrosterFactory& other);
+    ~CKitrosterFactory() override;
+
+    bool Load() override;
+    bool Save() override;
+    bool Add(CZRauto_ptr<IResourceItem> item) override;
+    bool Delete(const CString& id) override;
+    bool Rename(const CString& oldId, const CString& newId, bool updateReferences) override;
+    int Size() override;
+    CZRauto_ptr<IResourceItem> GetItemByIndex(int index) override;
+    CZRauto_ptr<IResourceItem> GetItemById(const CString& id) override;
+    bool IsDirty() override;
+
+  protected:
+    void OnZRunknownFinalize() override;
+    void _add(const CString& id, CZRauto_ptr<IResourceItem> item);
+    void _del(const CString& id);
+    void _clear();
+    bool _rename_conn_element(const CString& oldId, const CString& newId);
+
+  private:
+    CKitrosterFactory();
+
+    std::map<CString, CZRauto_ptr<IResourceItem>> m_items;  // upper-cased identifier -> item
+    std::vector<CString> m_order;    // upper-cased identifiers in first-added order
+    std::vector<CString> m_deleted;  // identifiers whose files Save removes
+};
+
+}  // namespace NResourceItem
