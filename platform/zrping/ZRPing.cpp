@@ -1,0 +1,7 @@
+#include "platform/zrping/ZRPing.h"
+
+#include "platform/zrping/PingProber.h"
+
+bool IsHostReachable(const char* host, int waitMs) {
+    return zrping::CPingProber::Default().IsReachable(host, waitMs);
+}
