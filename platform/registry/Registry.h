@@ -11,11 +11,22 @@
 //   - Get* reads a value and, when it is missing, writes the default back and returns it;
 //     Query* only reads;
 //   - string reads return at most kMaxStringRead (499) characters. A longer stored text
-//     is returned cut to that length and is left unchanged in the store;
+//     is returned cut to that length and is left unchanged in the store (rather than
+//     reading as the default): the caller sees as much of the value as it can hold, and
+//     nothing is lost. Defaults returned by Get* are cut the same way;
+//   - a value of the other type reads as missing for Query*; Get* then returns the
+//     default without overwriting the stored value;
+//   - a text is stored up to its first NUL byte, as a C string would be;
+//   - key paths ignore empty components ("A\B", "\A\B" and "A\B" name one key); the
+//     empty path is the root (HKEY_LOCAL_MACHINE itself);
 //   - an unavailable store (the file cannot be opened or created) reads as defaults and
 //     writes nothing, silently: Get* return the default, Query* and Set* return false.
 // Writes are single durable transactions (synchronous=FULL) and the database waits for
-// other processes' locks (busy timeout), so several processes may write at once.
+// other processes' locks (busy timeout), so several processes may write at once. A read
+// that must write back (Get* of a missing value, any read under a missing key) takes the
+// write lock before it looks again, so two processes never both decide to write.
+// The store is retried on every call while it is unavailable, so it recovers once its
+// folder can be created.
 //
 // Thread-safety: an object is safe for concurrent use from several threads.
 #pragma once
@@ -26,6 +37,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#define KR_REGISTRY_API __attribute__((visibility("default")))
 
 namespace kitroster {
 
@@ -38,8 +51,8 @@ struct RegValue {
     uint32_t dword = 0;  // kDword
 };
 
-class CRegistry {
-public:
+class KR_REGISTRY_API CRegistry {
+  public:
     static constexpr size_t kMaxStringRead = 499;
 
     // Where the machine store lives: $KITROSTER_REGISTRY, else
@@ -49,9 +62,12 @@ public:
     static std::string DefaultLocation();
 
     // The process-wide store. It opens DefaultLocation() on first use unless
-    // SetMachineLocation chose another file before.
+    // SetMachineLocation chose another file before. The object is never destroyed, so
+    // references stay valid until the process ends.
     static CRegistry& Machine();
-    // Points the process-wide store at another file (the --registry option, tests).
+    // Points the process-wide store at another file (the --registry option, tests). The
+    // same object is re-pointed: references obtained before stay valid and see the new
+    // file from their next call.
     static void SetMachineLocation(const std::string& databaseFile);
 
     explicit CRegistry(std::string databaseFile);
@@ -59,12 +75,15 @@ public:
     CRegistry(const CRegistry&) = delete;
     CRegistry& operator=(const CRegistry&) = delete;
 
-    const std::string& location() const { return m_file; }
+    std::string location() const;
     // Whether the store could be opened (it is created, with its folder, when missing).
     bool IsAvailable();
+    // Why the store is unavailable or the last write failed; empty when all went well.
+    std::string LastError() const;
 
     // Reads with write-back of the default when the value is missing.
-    std::string GetString(const std::string& key, const std::string& name, const std::string& defaultValue);
+    std::string GetString(const std::string& key, const std::string& name,
+                          const std::string& defaultValue);
     uint32_t GetDword(const std::string& key, const std::string& name, uint32_t defaultValue);
 
     // Plain reads; false when the key or value is missing, of the other type, or the
@@ -91,11 +110,17 @@ public:
     // nothing is applied then.
     bool ImportRegedit4(const std::string& text, std::string* error);
 
-private:
+  private:
     class Impl;
+    // Opens the database when it is not open yet; null when unavailable.
+    // REQUIRES: m_mutex held.
+    Impl* _open();
+    void _retarget(const std::string& databaseFile);
+
     std::string m_file;
+    std::string m_lastError;
     std::unique_ptr<Impl> m_impl;
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
 };
 
 }  // namespace kitroster
