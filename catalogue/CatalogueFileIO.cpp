@@ -1,0 +1,112 @@
+#include "catalogue/CatalogueFileIO.h"
+
+#include <atomic>
+#include <memory>
+
+#include "platform/env/Env.h"
+#include "platform/oxb_exception/ZRLogSite.h"
+
+namespace NResourceItem {
+
+namespace {
+
+CZRLogSite s_log("KITROSTER");
+
+std::atomic<unsigned> g_tempCounter{0};
+
+}  // namespace
+
+kitroster::EnvStatus ReadWholeFile(kitroster::Env* env, const std::string& path,
+                                   std::string* contents) {
+    contents->clear();
+    std::unique_ptr<kitroster::IFile> file;
+    kitroster::OpenOptions options;  // read, sharing read and write, must exist
+    kitroster::EnvStatus status = env->OpenFile(path, options, &file);
+    if (!status.ok())
+        return status;
+    uint64_t size = 0;
+    status = file->GetSize(&size);
+    if (!status.ok())
+        return status;
+    // Ask for one byte more than the size: a file that did not grow is then read in one
+    // call, and a file that grew meanwhile is still read to its end.
+    size_t capacity = static_cast<size_t>(size) + 1;
+    for (;;) {
+        const size_t used = contents->size();
+        contents->resize(used + capacity);
+        size_t got = 0;
+        status = file->Read(contents->data() + used, capacity, &got);
+        contents->resize(used + (status.ok() ? got : 0));
+        if (!status.ok())
+            return status;
+        if (got == 0 || (got < capacity && contents->size() >= size))
+            break;
+        capacity = 4096;
+    }
+    return file->Close();
+}
+
+std::string FolderOfPath(const std::string& path) {
+    const size_t separator = path.find_last_of("\\/");
+    return separator == std::string::npos ? std::string() : path.substr(0, separator);
+}
+
+bool CreateFolderTree(kitroster::Env* env, const std::string& folder) {
+    if (folder.empty())
+        return true;
+    kitroster::EnvStatus status = env->CreateDirectory(folder);
+    if (status.ok() || status.error() == kitroster::kErrorAlreadyExists)
+        return true;
+    if (status.error() == kitroster::kErrorPathNotFound) {
+        const size_t separator = folder.find_last_of("\\/");
+        if (separator == std::string::npos || separator == 0)
+            return false;
+        if (!CreateFolderTree(env, folder.substr(0, separator)))
+            return false;
+        status = env->CreateDirectory(folder);
+        if (status.ok() || status.error() == kitroster::kErrorAlreadyExists)
+            return true;
+    }
+    ZR_LOG(s_log, ZRLOG_FAILURE, "Failed to create directory '%s' - error code: %ld",
+           folder.c_str(), static_cast<long>(status.error()));
+    return false;
+}
+
+kitroster::EnvStatus WriteFileAtomically(kitroster::Env* env, const std::string& path,
+                                         const std::string& contents) {
+    const std::string folder = FolderOfPath(path);
+    const std::string name = folder.empty() ? path : path.substr(folder.size() + 1);
+    // ".~RES_X.zrr.<pid>.<n>.tmp": unique per process and call, so concurrent savers of
+    // one resource never share a temporary file, and no catalogue wildcard matches it.
+    std::string temp = folder.empty() ? std::string() : path.substr(0, folder.size() + 1);
+    temp += ".~";
+    temp += (!name.empty() && name[0] == '_') ? name.substr(1) : name;
+    temp += '.' + std::to_string(env->GetProcessId()) + '.' +
+            std::to_string(g_tempCounter.fetch_add(1, std::memory_order_relaxed)) + ".tmp";
+
+    std::unique_ptr<kitroster::IFile> file;
+    kitroster::OpenOptions options;
+    options.access = kitroster::kAccessWrite;
+    options.disposition = kitroster::FileDisposition::kCreateAlways;
+    kitroster::EnvStatus status = env->OpenFile(temp, options, &file);
+    if (status.ok())
+        status = file->Write(contents.data(), contents.size());
+    if (status.ok())
+        status = file->Sync();
+    if (file) {
+        const kitroster::EnvStatus closed = file->Close();
+        if (status.ok())
+            status = closed;
+        file.reset();
+    }
+    if (status.ok())
+        status = env->MoveFile(temp, path, /*replaceExisting=*/true);
+    if (!status.ok()) {
+        env->DeleteFile(temp);  // may not exist; nothing more to do either way
+        return status;
+    }
+    // The rename is durable only once the folder's entry is.
+    return env->SyncDirectory(folder.empty() ? std::string(".") : folder);
+}
+
+}  // namespace NResourceItem

@@ -1,0 +1,290 @@
+#include "catalogue/Kitroster.h"
+
+#include <algorithm>
+#include <new>
+#include <string>
+
+#include "catalogue/CatalogueContext.h"
+#include "catalogue/CatalogueFileIO.h"
+#include "catalogue/ResPropertyBag.h"
+#include "catalogue/ResourceItemPersist.h"
+#include "platform/env/Env.h"
+#include "platform/oxb_exception/ZRLogSite.h"
+
+namespace NResourceItem {
+
+namespace {
+
+CZRLogSite s_log("KITROSTER");
+
+constexpr const char* kResourceFilePattern = "_RES_*.zrr";
+
+CString Upper(const CString& text) {
+    CString upper = text;
+    return upper.MakeUpper();
+}
+
+// Removes the first element equal to `id` ignoring case; true if one was removed.
+bool EraseFirstNoCase(std::vector<CString>& list, const CString& id) {
+    const auto it = std::find_if(list.begin(), list.end(), [&](const CString& entry) {
+        return entry.CompareNoCase(id) == 0;
+    });
+    if (it == list.end())
+        return false;
+    list.erase(it);
+    return true;
+}
+
+// `value` with every '|'-separated element equal to `oldId` replaced by `newId`; empty
+// elements are kept, so the separators stay where they were.
+bool ReplaceBarElements(const CString& value, const CString& oldId, const CString& newId,
+                        CString& result) {
+    bool changed = false;
+    result.Empty();
+    const std::string& text = value.str();
+    size_t start = 0;
+    for (;;) {
+        const size_t bar = text.find('|', start);
+        const std::string element =
+            text.substr(start, bar == std::string::npos ? std::string::npos : bar - start);
+        if (element == oldId.str()) {
+            result += newId;
+            changed = true;
+        } else {
+            result += CString(element);
+        }
+        if (bar == std::string::npos)
+            break;
+        result += '|';
+        start = bar + 1;
+    }
+    return changed;
+}
+
+}  // namespace
+
+CKitrosterFactory::CKitrosterFactory() = default;
+CKitrosterFactory::CKitrosterFactory(const CKitrosterFactory& other) = default;
+CKitrosterFactory& CKitrosterFactory::operator=(const CKitrosterFactory& other) = default;
+CKitrosterFactory::~CKitrosterFactory() = default;
+
+CZRauto_ptr<IKitroster> CKitrosterFactory::CreateInstance() {
+    return CZRauto_ptr<IKitroster>(new (std::nothrow) CKitrosterFactory());
+}
+
+void CKitrosterFactory::OnZRunknownFinalize() {}
+
+bool CKitrosterFactory::Load() {
+    _clear();
+    kitroster::Env* env = GetCatalogueEnv();
+    const CString folder = GetCatalogueFolder();
+    std::vector<std::string> names;
+    env->FindFiles(folder.str(), kResourceFilePattern, &names);  // a missing folder is empty
+
+    bool allRead = true;
+    std::string text;
+    for (const std::string& name : names) {
+        const CString path = JoinCataloguePath(folder, CString(name));
+        int schema = 0;
+        // Each file is read in one piece and parsed in memory, as Read would do it.
+        const kitroster::EnvStatus status = ReadWholeFile(env, path.str(), &text);
+        if (status.ok()) {
+            CZRauto_ptr<IResourceItem> item =
+                CResourceItemPersistFactory::ParseResourceText(text, &schema);
+            if (item)
+                Add(item);  // an item without identifier is refused there
+        } else {
+            ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Load() cannot read %s: %s",
+                   path.GetString(), status.ToString().c_str());
+        }
+        if (schema != RES_SCHEMA) {
+            ZR_LOG(s_log, ZRLOG_INFO,
+                   "CKitrosterFactory::Load() schema mismatch. File schema was %d while current "
+                   "RES_SCHEMA is %d",
+                   schema, RES_SCHEMA);
+            allRead = false;
+        }
+    }
+    return allRead;
+}
+
+bool CKitrosterFactory::Save() {
+    CZRauto_ptr<IResourceItemPersist> persist;
+    CString folder;
+    bool resolved = false;
+    // The folder is resolved once, and only when there is something to do.
+    auto catalogueFolder = [&]() -> const CString& {
+        if (!resolved) {
+            folder = GetCatalogueFolder();
+            persist = CResourceItemPersistFactory::CreateInstance();
+            resolved = true;
+        }
+        return folder;
+    };
+
+    for (auto& [key, item] : m_items) {
+        if (!item || !item->IsDirty())
+            continue;
+        const CString id = item->get_ID();
+        if (!IsSafeResourceId(id)) {
+            ZR_LOG(s_log, ZRLOG_FAILURE,
+                   "CKitrosterFactory::Save() skipped resource '%s': its identifier cannot be "
+                   "part of a file name",
+                   id.GetString());
+            continue;
+        }
+        const CString path = JoinCataloguePath(catalogueFolder(), ResourceFileName(id));
+        if (!persist || !persist->Write(path, item)) {
+            ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Save() failed to write %s",
+                   path.GetString());
+        }
+    }
+
+    while (!m_deleted.empty()) {
+        const CString id = m_deleted.front();
+        m_deleted.erase(m_deleted.begin());
+        if (!IsSafeResourceId(id)) {
+            ZR_LOG(s_log, ZRLOG_FAILURE,
+                   "CKitrosterFactory::Save() did not delete the file of '%s': its identifier "
+                   "cannot be part of a file name",
+                   id.GetString());
+            continue;
+        }
+        const CString path = JoinCataloguePath(catalogueFolder(), ResourceFileName(id));
+        const kitroster::EnvStatus status = GetCatalogueEnv()->DeleteFile(path.str());
+        if (!status.ok() && status.error() != kitroster::kErrorFileNotFound &&
+            status.error() != kitroster::kErrorPathNotFound) {
+            ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Save() failed to delete %s: %s",
+                   path.GetString(), status.ToString().c_str());
+        }
+    }
+    return true;
+}
+
+bool CKitrosterFactory::Add(CZRauto_ptr<IResourceItem> item) {
+    if (!item)
+        return false;
+    const CString id = item->get_ID();
+    if (id.IsEmpty())
+        return false;
+    _add(id, std::move(item));
+    return true;
+}
+
+bool CKitrosterFactory::Delete(const CString& id) {
+    if (id.IsEmpty())
+        return false;
+    _del(id);
+    return true;
+}
+
+bool CKitrosterFactory::Rename(const CString& oldId, const CString& newId, bool updateReferences) {
+    if (newId.IsEmpty())
+        return false;
+    if (oldId.CompareNoCase(newId) == 0)
+        return true;
+    // Save could not write the item under an unsafe name but would delete the old file.
+    if (!IsSafeResourceId(newId))
+        return false;
+    if (GetItemById(newId))
+        return false;
+    CZRauto_ptr<IResourceItem> item = GetItemById(oldId);
+    if (!item)
+        return false;
+
+    const CString upperNewId = Upper(newId);
+    Delete(oldId);
+    item->set_ID(upperNewId);
+    Add(item);
+    return updateReferences ? _rename_conn_element(oldId, upperNewId) : true;
+}
+
+int CKitrosterFactory::Size() {
+    return static_cast<int>(m_order.size());
+}
+
+CZRauto_ptr<IResourceItem> CKitrosterFactory::GetItemByIndex(int index) {
+    if (index < 0 || index >= Size())
+        return CZRauto_ptr<IResourceItem>();
+    const auto it = m_items.find(m_order[static_cast<size_t>(index)]);
+    return it != m_items.end() ? it->second : CZRauto_ptr<IResourceItem>();
+}
+
+CZRauto_ptr<IResourceItem> CKitrosterFactory::GetItemById(const CString& id) {
+    if (id.IsEmpty())
+        return CZRauto_ptr<IResourceItem>();
+    const auto it = m_items.find(Upper(id));
+    return it != m_items.end() ? it->second : CZRauto_ptr<IResourceItem>();
+}
+
+bool CKitrosterFactory::IsDirty() {
+    if (!m_deleted.empty())
+        return true;
+    return std::any_of(m_items.begin(), m_items.end(),
+                       [](const auto& entry) { return entry.second && entry.second->IsDirty(); });
+}
+
+void CKitrosterFactory::_add(const CString& id, CZRauto_ptr<IResourceItem> item) {
+    CString key = Upper(id);
+    auto [it, inserted] = m_items.try_emplace(key);
+    if (inserted) {
+        if (!m_deleted.empty())
+            EraseFirstNoCase(m_deleted, key);
+        m_order.push_back(std::move(key));
+    }
+    it->second = std::move(item);
+}
+
+void CKitrosterFactory::_del(const CString& id) {
+    const CString key = Upper(id);
+    const auto it = m_items.find(key);
+    if (it == m_items.end())
+        return;
+    m_items.erase(it);
+    if (EraseFirstNoCase(m_order, key))
+        m_deleted.push_back(key);
+}
+
+void CKitrosterFactory::_clear() {
+    m_items.clear();
+    m_order.clear();
+    m_deleted.clear();
+}
+
+bool CKitrosterFactory::_rename_conn_element(const CString& oldId, const CString& newId) {
+    CString trimmedOld = oldId;
+    trimmedOld.Trim();
+    if (trimmedOld.IsEmpty())
+        return false;
+    CString key;
+    CString value;
+    CString replaced;
+    for (const CString& id : m_order) {
+        const auto it = m_items.find(id);
+        if (it == m_items.end() || !it->second)
+            continue;
+        IResourceItem* item = it->second;
+        CZRauto_ptr<IResPropertyBag> source =
+            CResPropertyBagFactory::CreateInstance(item->get_Conn());
+        CZRauto_ptr<IResPropertyBag> target = CResPropertyBagFactory::CreateInstance();
+        if (!source || !target)
+            continue;
+        bool changed = false;
+        for (int i = 0; source->Get(i, key, value); ++i) {
+            if (ReplaceBarElements(value, trimmedOld, newId, replaced)) {
+                changed = true;
+                target->Set(key, replaced);
+            } else {
+                target->Set(key, value);
+            }
+        }
+        if (changed) {
+            CString text;
+            target->ToString(text);
+            item->set_Conn(text);
+        }
+    }
+    return true;
+}
+
+}  // namespace NResourceItem
