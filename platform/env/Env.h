@@ -34,7 +34,11 @@ enum FileAccess : unsigned { kAccessNone = 0, kAccessRead = 1, kAccessWrite = 2 
 
 // What other openers may do while this handle is open (combinable), as Windows share
 // modes. The POSIX Env emulates them with advisory locks so that the system's own
-// processes meet the same sharing violations they would meet on Windows.
+// processes meet the same sharing violations they would meet on Windows: an open fails
+// with kErrorSharingViolation when it asks for read or write access that an open handle
+// does not share, or when it refuses to share an access an open handle already has.
+// kShareDelete is accepted but not enforced: files may be renamed or removed while open,
+// which the atomic replacement of files relies on. Opens with kAccessNone never conflict.
 enum FileShare : unsigned { kShareNone = 0, kShareRead = 1, kShareWrite = 2, kShareDelete = 4 };
 
 enum class FileDisposition {
@@ -54,8 +58,8 @@ struct OpenOptions {
 
 // An open file. Closing happens in the destructor if Close() was not called; call Close()
 // to learn whether the final flush succeeded.
-class IFile {
-public:
+class KR_ENV_API IFile {
+  public:
     virtual ~IFile() = default;
     // Reads up to `size` bytes; `*read` is 0 at end of file.
     virtual EnvStatus Read(void* buffer, size_t size, size_t* read) = 0;
@@ -76,30 +80,49 @@ struct FileInfo {
     uint64_t lastWriteTime = 0;  // file time: 100 ns units since 1601-01-01 UTC
 };
 
+// A GUID in the memory layout of the Windows GUID structure: Data1 (bytes 0-3), Data2
+// (4-5) and Data3 (6-7) little-endian, then Data4 (8-15).
 struct Guid {
     uint8_t bytes[16] = {};
 };
 
 // Access test modes, as the C runtime's _access: 0 existence, 2 write, 4 read, 6 both.
-enum AccessMode : int { kAccessExists = 0, kAccessCanWrite = 2, kAccessCanRead = 4, kAccessCanReadWrite = 6 };
+enum AccessMode : int {
+    kAccessExists = 0,
+    kAccessCanWrite = 2,
+    kAccessCanRead = 4,
+    kAccessCanReadWrite = 6
+};
 
-class Env {
-public:
+class KR_ENV_API Env {
+  public:
     virtual ~Env() = default;
 
     // The process-wide POSIX Env. Never destroyed.
     static Env* Default();
 
     // --- Files and folders ---
+    // Opens or creates a file as `options` say. Failures: kErrorFileNotFound (the file
+    // is missing), kErrorPathNotFound (its folder is missing), kErrorFileExists
+    // (kCreateNew on an existing file), kErrorSharingViolation (share modes, see
+    // FileShare), kErrorAccessDenied (a folder, no permission, or write access to a
+    // read-only file: the read-only state is honoured even for root, as on Windows).
     virtual EnvStatus OpenFile(const std::string& path, const OpenOptions& options,
                                std::unique_ptr<IFile>* file) = 0;
     virtual EnvStatus GetFileInfo(const std::string& path, FileInfo* info) = 0;
+    // Tests existence and permissions (AccessMode). A write test fails with
+    // kErrorAccessDenied for a read-only file (SetReadOnly) even when running as root;
+    // otherwise permissions are the operating system's, and root passes them all.
     virtual EnvStatus Access(const std::string& path, int mode) = 0;
+    // Read-only means "no write permission for anyone": SetReadOnly(true) clears every
+    // write bit, SetReadOnly(false) gives the owner write permission back.
     virtual EnvStatus SetReadOnly(const std::string& path, bool readOnly) = 0;
     // Creates one folder; its parent must exist (kErrorPathNotFound otherwise);
     // kErrorAlreadyExists when it is already there.
     virtual EnvStatus CreateDirectory(const std::string& path) = 0;
+    // Removes an empty folder (kErrorDirNotEmpty otherwise).
     virtual EnvStatus RemoveDirectory(const std::string& path) = 0;
+    // Removes a file; kErrorAccessDenied for a folder or a read-only file.
     virtual EnvStatus DeleteFile(const std::string& path) = 0;
     // Renames a file. With `replaceExisting` an existing target is replaced atomically;
     // without it an existing target fails with kErrorAlreadyExists.
@@ -123,7 +146,10 @@ public:
     virtual void Sleep(uint32_t milliseconds) = 0;
 
     // --- Identity ---
+    // A fresh random (version 4) GUID.
     virtual EnvStatus CreateGuid(Guid* guid) = 0;
+    // The machine's name as GetComputerName reports it: the host name without its
+    // domain part, upper-cased.
     virtual std::string GetComputerName() = 0;
     virtual std::string GetUserName() = 0;
     virtual uint32_t GetProcessId() = 0;
@@ -142,8 +168,8 @@ public:
 };
 
 // Forwards every call to another Env; tests override only what they want to change.
-class EnvWrapper : public Env {
-public:
+class KR_ENV_API EnvWrapper : public Env {
+  public:
     explicit EnvWrapper(Env* target) : m_target(target) {}
     Env* target() const { return m_target; }
 
@@ -154,20 +180,29 @@ public:
     EnvStatus GetFileInfo(const std::string& path, FileInfo* info) override {
         return m_target->GetFileInfo(path, info);
     }
-    EnvStatus Access(const std::string& path, int mode) override { return m_target->Access(path, mode); }
+    EnvStatus Access(const std::string& path, int mode) override {
+        return m_target->Access(path, mode);
+    }
     EnvStatus SetReadOnly(const std::string& path, bool readOnly) override {
         return m_target->SetReadOnly(path, readOnly);
     }
-    EnvStatus CreateDirectory(const std::string& path) override { return m_target->CreateDirectory(path); }
-    EnvStatus RemoveDirectory(const std::string& path) override { return m_target->RemoveDirectory(path); }
+    EnvStatus CreateDirectory(const std::string& path) override {
+        return m_target->CreateDirectory(path);
+    }
+    EnvStatus RemoveDirectory(const std::string& path) override {
+        return m_target->RemoveDirectory(path);
+    }
     EnvStatus DeleteFile(const std::string& path) override { return m_target->DeleteFile(path); }
-    EnvStatus MoveFile(const std::string& from, const std::string& to, bool replaceExisting) override {
+    EnvStatus MoveFile(const std::string& from, const std::string& to,
+                       bool replaceExisting) override {
         return m_target->MoveFile(from, to, replaceExisting);
     }
     EnvStatus LinkFile(const std::string& existing, const std::string& newName) override {
         return m_target->LinkFile(existing, newName);
     }
-    EnvStatus SyncDirectory(const std::string& path) override { return m_target->SyncDirectory(path); }
+    EnvStatus SyncDirectory(const std::string& path) override {
+        return m_target->SyncDirectory(path);
+    }
     EnvStatus FindFiles(const std::string& folder, const std::string& pattern,
                         std::vector<std::string>* names) override {
         return m_target->FindFiles(folder, pattern, names);
@@ -183,7 +218,7 @@ public:
         return m_target->ToNativePath(path, native);
     }
 
-private:
+  private:
     Env* m_target;
 };
 

@@ -1,0 +1,46 @@
+// The conveniences every Env offers, built on its primitive operations.
+#include "platform/env/Env.h"
+
+namespace kitroster {
+
+EnvStatus Env::ReadFileToString(const std::string& path, std::string* contents) {
+    contents->clear();
+    std::unique_ptr<IFile> file;
+    OpenOptions options;
+    options.access = kAccessRead;
+    if (EnvStatus s = OpenFile(path, options, &file); !s.ok())
+        return s;
+    char buffer[65536];
+    for (;;) {
+        size_t got = 0;
+        if (EnvStatus s = file->Read(buffer, sizeof buffer, &got); !s.ok()) {
+            contents->clear();
+            return s;
+        }
+        if (got == 0)
+            break;
+        contents->append(buffer, got);
+    }
+    return file->Close();
+}
+
+EnvStatus Env::WriteStringToFile(const std::string& path, const std::string& contents, bool sync) {
+    std::unique_ptr<IFile> file;
+    OpenOptions options;
+    options.access = kAccessWrite;
+    options.share = kShareRead;
+    options.disposition = FileDisposition::kCreateAlways;
+    if (EnvStatus s = OpenFile(path, options, &file); !s.ok())
+        return s;
+    EnvStatus s = file->Write(contents.data(), contents.size());
+    if (s.ok() && sync)
+        s = file->Sync();
+    EnvStatus closed = file->Close();
+    return s.ok() ? closed : s;
+}
+
+bool Env::FileExists(const std::string& path) {
+    return Access(path, kAccessExists).ok();
+}
+
+}  // namespace kitroster

@@ -1,0 +1,26 @@
+// Windows-form path text to native path text, as the POSIX Env does it at the system-call
+// boundary.
+#pragma once
+
+#include <string>
+
+#include "platform/env/EnvStatus.h"
+
+namespace kitroster {
+
+// Maps `path` to a native path:
+//   - '\' and '/' are both separators;
+//   - "\\server\share\rest" becomes <uncRoot>/server/share/rest; "." and ".." inside rest
+//     are resolved and never climb above the share; a server or share named "." or ".."
+//     fails with kErrorBadNetPath; "\\?\UNC\server\share" is the same as the short form
+//     and "\\?\" before any other path is dropped;
+//   - a drive letter ("C:\x", "c:/x", "C:") and device paths ("\\.\x") fail with
+//     kErrorPathNotFound: nothing here can reach them;
+//   - an empty path fails with kErrorPathNotFound; a NUL or control byte or one of
+//     < > " | * ? fails with kErrorInvalidName, as Windows refuses such names;
+//   - anything else (native absolute "/var/x" or relative "dir\x") keeps its text, with
+//     separators turned into '/'.
+// Thread-safety: a pure function.
+EnvStatus MapWindowsPath(const std::string& path, const std::string& uncRoot, std::string* native);
+
+}  // namespace kitroster

@@ -1,0 +1,486 @@
+#include "platform/env/PosixEnv.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "platform/env/PathMapping.h"
+#include "platform/env/PosixFile.h"
+#include "platform/env/ShareLock.h"
+#include "platform/env/Wildcard.h"
+
+namespace kitroster {
+namespace {
+
+// 1601-01-01 to 1970-01-01 in 100 ns units.
+constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
+
+bool IsDirectory(const std::string& native) {
+    struct stat st;
+    return ::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsReadOnlyFile(const struct stat& st) {
+    return S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0;
+}
+
+// The folder that holds `native` ("." for a bare name).
+std::string ParentOf(const std::string& native) {
+    std::string text = native;
+    while (text.size() > 1 && text.back() == '/')
+        text.pop_back();
+    size_t slash = text.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return text.substr(0, slash);
+}
+
+// A failure from errno for an operation on `path`. ENOENT becomes "file not found" when
+// the folder exists and "path not found" when it does not, as Windows tells them apart.
+EnvStatus Fail(int err, const char* operation, const std::string& path, const std::string& native) {
+    std::string context = std::string(operation) + " " + path;
+    if (err == ENOENT) {
+        uint32_t code = IsDirectory(ParentOf(native)) ? kErrorFileNotFound : kErrorPathNotFound;
+        return EnvStatus::Error(code, err, context);
+    }
+    return EnvStatus::FromErrno(err, context);
+}
+
+EnvStatus ReadOnlyDenied(const char* operation, const std::string& path) {
+    return EnvStatus::Error(kErrorAccessDenied, 0,
+                            std::string(operation) + " " + path + ": the file is read-only");
+}
+
+int OpenRetrying(const char* native, int flags, mode_t mode) {
+    int fd;
+    do {
+        fd = ::open(native, flags, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+}  // namespace
+
+uint64_t FileTimeFromUnix(int64_t seconds, int64_t nanoseconds) {
+    return kUnixEpochAsFileTime + static_cast<uint64_t>(seconds) * 10000000ULL +
+           static_cast<uint64_t>(nanoseconds / 100);
+}
+
+CPosixEnv::CPosixEnv(std::string uncRoot) : m_uncRoot(std::move(uncRoot)) {}
+
+CPosixEnv* CPosixEnv::Default() {
+    static CPosixEnv* env = [] {
+        const char* root = std::getenv("KITROSTER_UNC_ROOT");
+        return new CPosixEnv(root && *root ? root : kDefaultUncRoot);
+    }();
+    return env;
+}
+
+Env* Env::Default() {
+    return CPosixEnv::Default();
+}
+
+void CPosixEnv::SetUncRoot(const std::string& uncRoot) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_uncRoot = uncRoot;
+}
+
+std::string CPosixEnv::GetUncRoot() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_uncRoot;
+}
+
+EnvStatus CPosixEnv::ToNativePath(const std::string& path, std::string* native) {
+    return MapWindowsPath(path, GetUncRoot(), native);
+}
+
+EnvStatus CPosixEnv::OpenFile(const std::string& path, const OpenOptions& options,
+                              std::unique_ptr<IFile>* file) {
+    file->reset();
+    std::string native;
+    if (EnvStatus s = ToNativePath(path, &native); !s.ok())
+        return s;
+
+    const bool wantWrite = (options.access & kAccessWrite) != 0;
+    const bool truncate = options.disposition == FileDisposition::kCreateAlways ||
+                          options.disposition == FileDisposition::kTruncateExisting;
+    if (options.disposition == FileDisposition::kTruncateExisting && !wantWrite) {
+        return EnvStatus::Error(kErrorInvalidParameter, 0,
+                                "open " + path + ": truncation needs write access");
+    }
+    int flags = O_CLOEXEC;
+    switch (options.disposition) {
+        case FileDisposition::kCreateNew:
+            flags |= O_CREAT | O_EXCL;
+            break;
+        case FileDisposition::kCreateAlways:
+        case FileDisposition::kOpenAlways:
+            flags |= O_CREAT;
+            break;
+        case FileDisposition::kOpenExisting:
+        case FileDisposition::kTruncateExisting:
+            break;
+    }
+    if (options.append)
+        flags |= O_APPEND;
+    // Writers open read-write so that they can hold the share-mode locks, which need a
+    // readable descriptor. Truncation happens only after the share check has passed.
+    int fd =
+        OpenRetrying(native.c_str(), flags | (wantWrite || truncate ? O_RDWR : O_RDONLY), 0666);
+    if (fd < 0 && errno == EACCES && (wantWrite || truncate)) {
+        // Write-only permission: no share-mode emulation for this handle.
+        fd = OpenRetrying(native.c_str(), flags | O_WRONLY, 0666);
+    }
+    if (fd < 0) {
+        if (errno == EEXIST) {
+            return EnvStatus::Error(kErrorFileExists, EEXIST, "create " + path + ": file exists");
+        }
+        return Fail(errno, "open", path, native);
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        int err = errno;
+        ::close(fd);
+        return Fail(err, "open", path, native);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return EnvStatus::Error(kErrorAccessDenied, EISDIR, "open " + path + ": is a folder");
+    }
+    if ((wantWrite || truncate) && IsReadOnlyFile(st)) {
+        ::close(fd);
+        return ReadOnlyDenied("open", path);
+    }
+    if (EnvStatus s = AcquireShareLocks(fd, options.access, options.share, path); !s.ok()) {
+        ::close(fd);
+        return s;
+    }
+    if (truncate && st.st_size != 0 && ::ftruncate(fd, 0) != 0) {
+        int err = errno;
+        ::close(fd);
+        return Fail(err, "truncate", path, native);
+    }
+    file->reset(new CPosixFile(fd, path, options.access));
+    return EnvStatus::Ok();
+}
+
+EnvStatus CPosixEnv::GetFileInfo(const std::string& path, FileInfo* info) {
+    *info = FileInfo();
+    std::string native;
+    if (EnvStatus s = ToNativePath(path, &native); !s.ok())
+        return s;
+    struct stat st;
+    if (::stat(native.c_str(), &st) != 0)
+        return Fail(errno, "stat", path, native);
+    info->isDirectory = S_ISDIR(st.st_mode);
+    info->readOnly = (st.st_mode & S_IWUSR) == 0;
+    info->size = info->isDirectory ? 0 : static_cast<uint64_t>(st.st_size);
+    info->lastWriteTime = FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+    return EnvStatus::Ok();
+}
+
+EnvStatus CPosixEnv::Access(const std::string& path, int mode) {
+    std::string native;
+    if (EnvStatus s = ToNativePath(path, &native); !s.ok())
+        return s;
+    int how;
+    switch (mode) {
+        case kAccessExists:
+            how = F_OK;
+            break;
+        case kAccessCanWrite:
+            how = W_OK;
+            break;
+        case kAccessCanRead:
+            how = R_OK;
+            break;
+        case kAccessCanReadWrite:
+            how = R_OK | W_OK;
+            break;
+        default:
+            return EnvStatus::Error(kErrorInvalidParameter, EINVAL,
+                                    "access " + path + ": mode " + std::to_string(mode));
+    }
+    if (::access(native.c_str(), how) != 0)
+        return Fail(errno, "access", path, native);
+    struct stat st;
+    if ((mode & kAccessCanWrite) && ::stat(native.c_str(), &st) == 0 && IsReadOnlyFile(st)) {
+        return ReadOnlyDenied("access", path);
+    }
+    return EnvStatus::Ok();
+}
+
+EnvStatus CPosixEnv::SetReadOnly(const std::string& path, bool readOnly) {
+    std::string native;
+    if (EnvStatus s = ToNativePath(path, &native); !s.ok())
+        return s;
+    struct stat st;
+    if (::stat(native.c_str(), &st) != 0)
+        return Fail(errno, "stat", path, native);
+    mode_t mode = st.st_mode & 07777;
+    mode = readOnly ? (mode & ~(S_IWUSR | S_IWGRP | S_IWOTH)) : (mode | S_IWUSR);
+    if (::chmod(native.c_str(), mode) != 0)
+        return Fail(errno, "chmod", path, native);
+    return EnvStatus::Ok();
+}
+
+EnvStatus CPosixEnv::CreateDirectory(const std::string& path) {
+    std::string native;
+    if (EnvStatus s = ToNativePath(path, &native); !s.ok())
+        return s;
+    if (::mkdir(native.c_str(), 0777) != 0) {
+        int err = errno;
+        if (err == ENOENT || err == ENOTDIR) {
+            return EnvStatus::Error(kErrorPathNotFound, err, "create folder " + path);
+        }
+        return EnvStatus::FromErrno(err, "create folder " + path);
+    }
+    return EnvStatus::Ok();
+}
+
+EnvStatus CPosixEnv::RemoveDirectory(const std::string& path) {
+    std::string native;
+    if (EnvStatus s = ToNativePath(path, &native); !s.ok())
+        return s;
+    if (::rmdir(native.c_str()) != 0) {
+        int err = errno;
+        if (err == EEXIST)
+            err = ENOTEMPTY;
+        struct stat st;
+        if (err == ENOTDIR && ::stat(native.c_str(), &st) == 0) {
+            return EnvStatus::Error(kErrorDirectory, err,
+                                    "remove folder " + path + ": not a folder");
+        }
+        return Fail(err, "remove folder", path, native);
+    }
+    return EnvStatus::Ok();
+}
+
+EnvStatus CPosixEnv::DeleteFile(const std::string& path) {
+    std::string native;
+    if (EnvStatus s = ToNativePath(path, &native); !s.ok())
+        return s;
+    struct stat st;
+    if (::lstat(native.c_str(), &st) != 0)
+        return Fail(errno, "delete", path, native);
+    if (S_ISDIR(st.st_mode)) {
+        return EnvStatus::Error(kErrorAccessDenied, EISDIR, "delete " + path + ": is a folder");
+    }
+    if (IsReadOnlyFile(st))
+        return ReadOnlyDenied("delete", path);
+    if (::unlink(native.c_str()) != 0)
+        return Fail(errno, "delete", path, native);
+    return EnvStatus::Ok();
+}
+
+EnvStatus CPosixEnv::MoveFile(const std::string& from, const std::string& to,
+                              bool replaceExisting) {
+    std::string nativeFrom;
+    std::string nativeTo;
+    if (EnvStatus s = ToNativePath(from, &nativeFrom); !s.ok())
+        return s;
+    if (EnvStatus s = ToNativePath(to, &nativeTo); !s.ok())
+        return s;
+    const std::string context = "move " + from + " to " + to;
+    struct stat source;
+    if (::lstat(nativeFrom.c_str(), &source) != 0)
+        return Fail(errno, "move", from, nativeFrom);
+    if (nativeFrom == nativeTo)
+        return EnvStatus::Ok();
+
+    struct stat target;
+    const bool targetExists = ::lstat(nativeTo.c_str(), &target) == 0;
+    if (targetExists && replaceExisting && IsReadOnlyFile(target)) {
+        return ReadOnlyDenied("replace", to);
+    }
+    int result;
+    if (replaceExisting) {
+        result = ::rename(nativeFrom.c_str(), nativeTo.c_str());
+    } else {
+        result =
+            ::renameat2(AT_FDCWD, nativeFrom.c_str(), AT_FDCWD, nativeTo.c_str(), RENAME_NOREPLACE);
+        if (result != 0 && errno == EINVAL) {
+            // The file system cannot rename without replacing: a hard link refuses an
+            // existing name atomically; folders fall back to a check before renaming.
+            if (S_ISDIR(source.st_mode)) {
+                if (::access(nativeTo.c_str(), F_OK) == 0) {
+                    errno = EEXIST;
+                    result = -1;
+                } else {
+                    result = ::rename(nativeFrom.c_str(), nativeTo.c_str());
+                }
+            } else {
+                result = ::link(nativeFrom.c_str(), nativeTo.c_str());
+                if (result == 0)
+                    ::unlink(nativeFrom.c_str());
+            }
+        }
+    }
+    if (result != 0) {
+        int err = errno;
+        // The source exists, so a missing piece is the target's folder.
+        if (err == ENOENT || err == ENOTDIR)
+            return EnvStatus::Error(kErrorPathNotFound, err, context);
+        return EnvStatus::FromErrno(err, context);
+    }
+    return EnvStatus::Ok();
+}
+
+EnvStatus CPosixEnv::LinkFile(const std::string& existing, const std::string& newName) {
+    std::string nativeExisting;
+    std::string nativeNew;
+    if (EnvStatus s = ToNativePath(existing, &nativeExisting); !s.ok())
+        return s;
+    if (EnvStatus s = ToNativePath(newName, &nativeNew); !s.ok())
+        return s;
+    if (::link(nativeExisting.c_str(), nativeNew.c_str()) != 0) {
+        int err = errno;
+        if (err == ENOENT || err == ENOTDIR) {
+            struct stat st;
+            if (::lstat(nativeExisting.c_str(), &st) != 0) {
+                return Fail(errno, "link", existing, nativeExisting);
+            }
+            return EnvStatus::Error(kErrorPathNotFound, err, "link " + existing + " as " + newName);
+        }
+        if (err == EPERM)
+            err = EACCES;  // link(2) refuses folders with EPERM
+        return EnvStatus::FromErrno(err, "link " + existing + " as " + newName);
+    }
+    return EnvStatus::Ok();
+}
+
+EnvStatus CPosixEnv::SyncDirectory(const std::string& path) {
+    std::string native;
+    if (EnvStatus s = ToNativePath(path, &native); !s.ok())
+        return s;
+    int fd = OpenRetrying(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (fd < 0) {
+        int err = errno;
+        if (err == ENOENT || err == ENOTDIR) {
+            return EnvStatus::Error(kErrorPathNotFound, err, "sync folder " + path);
+        }
+        return EnvStatus::FromErrno(err, "sync folder " + path);
+    }
+    int result = ::fsync(fd);
+    int err = errno;
+    ::close(fd);
+    // Some file systems cannot sync a folder; their entries are as durable as they get.
+    if (result != 0 && err != EINVAL && err != EROFS) {
+        return EnvStatus::FromErrno(err, "sync folder " + path);
+    }
+    return EnvStatus::Ok();
+}
+
+EnvStatus CPosixEnv::FindFiles(const std::string& folder, const std::string& pattern,
+                               std::vector<std::string>* names) {
+    names->clear();
+    std::string native = ".";
+    if (!folder.empty()) {
+        if (EnvStatus s = ToNativePath(folder, &native); !s.ok())
+            return s;
+    }
+    DIR* dir = ::opendir(native.c_str());
+    if (!dir) {
+        int err = errno;
+        if (err == ENOENT || err == ENOTDIR) {
+            return EnvStatus::Error(kErrorPathNotFound, err, "search folder " + folder);
+        }
+        return EnvStatus::FromErrno(err, "search folder " + folder);
+    }
+    for (;;) {
+        errno = 0;
+        struct dirent* entry = ::readdir(dir);
+        if (!entry)
+            break;
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        if (MatchWildcard(pattern, name))
+            names->push_back(name);
+    }
+    int err = errno;
+    ::closedir(dir);
+    if (err != 0) {
+        names->clear();
+        return EnvStatus::FromErrno(err, "search folder " + folder);
+    }
+    return EnvStatus::Ok();
+}
+
+uint32_t CPosixEnv::GetTickCount() {
+    struct timespec now;
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    uint64_t ms =
+        static_cast<uint64_t>(now.tv_sec) * 1000U + static_cast<uint64_t>(now.tv_nsec) / 1000000U;
+    return static_cast<uint32_t>(ms);
+}
+
+uint64_t CPosixEnv::GetSystemTimeAsFileTime() {
+    struct timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return FileTimeFromUnix(now.tv_sec, now.tv_nsec);
+}
+
+void CPosixEnv::Sleep(uint32_t milliseconds) {
+    struct timespec wait;
+    wait.tv_sec = milliseconds / 1000;
+    wait.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
+    while (::nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+    }
+}
+
+EnvStatus CPosixEnv::CreateGuid(Guid* guid) {
+    size_t filled = 0;
+    while (filled < sizeof guid->bytes) {
+        ssize_t n = ::getrandom(guid->bytes + filled, sizeof guid->bytes - filled, 0);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return EnvStatus::FromErrno(errno, "create GUID");
+        }
+        filled += static_cast<size_t>(n);
+    }
+    // Version 4 (random) in the high bits of Data3, variant 10 in Data4[0].
+    guid->bytes[7] = static_cast<uint8_t>((guid->bytes[7] & 0x0F) | 0x40);
+    guid->bytes[8] = static_cast<uint8_t>((guid->bytes[8] & 0x3F) | 0x80);
+    return EnvStatus::Ok();
+}
+
+std::string CPosixEnv::GetComputerName() {
+    char buffer[256] = {};
+    if (::gethostname(buffer, sizeof buffer - 1) != 0)
+        return std::string();
+    std::string name = buffer;
+    name = name.substr(0, name.find('.'));
+    for (char& c : name) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return name;
+}
+
+std::string CPosixEnv::GetUserName() {
+    struct passwd entry;
+    struct passwd* found = nullptr;
+    char buffer[4096];
+    if (::getpwuid_r(::geteuid(), &entry, buffer, sizeof buffer, &found) == 0 && found) {
+        return found->pw_name;
+    }
+    return std::to_string(::geteuid());
+}
+
+uint32_t CPosixEnv::GetProcessId() {
+    return static_cast<uint32_t>(::getpid());
+}
+
+}  // namespace kitroster

@@ -1,0 +1,72 @@
+// CPosixEnv: the Env of real use, on POSIX system calls (Linux).
+//
+// Windows-form path text is mapped at the system-call boundary by MapWindowsPath
+// (PathMapping.h); UNC paths "\\server\share\rest" lead to <UNC root>/server/share/rest.
+// The process-wide instance (Env::Default()) takes its UNC root from $KITROSTER_UNC_ROOT
+// when set, else "/net" (the automounter's convention). The registry value "UNCRoot"
+// (string) under "Software\Corvent\Utilities\Kitroster\Platform" is applied by whoever
+// configures the process, through SetUncRoot: this library sits below the registry and
+// does not read it (ConfigureUncRootFromRegistry() of the common services does).
+//
+// Emulations of Windows behaviour: share modes through advisory locks (ShareLock.h);
+// read-only files (no owner write bit) refuse write opens, deletion and replacement even
+// for root; directory searches match Windows wildcards without regard to case.
+//
+// Thread-safety: safe for concurrent use.
+#pragma once
+
+#include <mutex>
+#include <string>
+
+#include "platform/env/Env.h"
+
+namespace kitroster {
+
+class KR_ENV_API CPosixEnv : public Env {
+  public:
+    static constexpr const char* kDefaultUncRoot = "/net";
+
+    explicit CPosixEnv(std::string uncRoot = kDefaultUncRoot);
+
+    // The process-wide instance, also returned by Env::Default(). Never destroyed.
+    static CPosixEnv* Default();
+
+    // The native folder under which UNC paths are found. Takes effect for later calls.
+    void SetUncRoot(const std::string& uncRoot);
+    std::string GetUncRoot() const;
+
+    EnvStatus OpenFile(const std::string& path, const OpenOptions& options,
+                       std::unique_ptr<IFile>* file) override;
+    EnvStatus GetFileInfo(const std::string& path, FileInfo* info) override;
+    EnvStatus Access(const std::string& path, int mode) override;
+    EnvStatus SetReadOnly(const std::string& path, bool readOnly) override;
+    EnvStatus CreateDirectory(const std::string& path) override;
+    EnvStatus RemoveDirectory(const std::string& path) override;
+    EnvStatus DeleteFile(const std::string& path) override;
+    EnvStatus MoveFile(const std::string& from, const std::string& to,
+                       bool replaceExisting) override;
+    EnvStatus LinkFile(const std::string& existing, const std::string& newName) override;
+    EnvStatus SyncDirectory(const std::string& path) override;
+    EnvStatus FindFiles(const std::string& folder, const std::string& pattern,
+                        std::vector<std::string>* names) override;
+
+    uint32_t GetTickCount() override;
+    uint64_t GetSystemTimeAsFileTime() override;
+    void Sleep(uint32_t milliseconds) override;
+
+    EnvStatus CreateGuid(Guid* guid) override;
+    std::string GetComputerName() override;
+    std::string GetUserName() override;
+    uint32_t GetProcessId() override;
+
+    EnvStatus ToNativePath(const std::string& path, std::string* native) override;
+
+  private:
+    mutable std::mutex m_mutex;  // guards m_uncRoot
+    std::string m_uncRoot;
+};
+
+// File time (100 ns units since 1601-01-01 UTC) of a POSIX time.
+KR_ENV_API uint64_t FileTimeFromUnix(int64_t seconds, int64_t nanoseconds);
+
+}  // namespace kitroster

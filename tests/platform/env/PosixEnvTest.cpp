@@ -1,0 +1,186 @@
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "platform/env/PosixEnv.h"
+#include "platform/env/TempDir.h"
+
+namespace kitroster {
+namespace {
+
+class PosixEnvTest : public ::testing::Test {
+  protected:
+    // Windows-form path inside the temp folder.
+    std::string W(const std::string& relative) const {
+        std::string text = m_dir.path() + "\\" + relative;
+        std::replace(text.begin(), text.end(), '/', '\\');
+        return text;
+    }
+    std::vector<std::string> Find(const std::string& pattern) {
+        std::vector<std::string> names;
+        EXPECT_TRUE(m_env.FindFiles(W(""), pattern, &names).ok());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    CTempDir m_dir;
+    CPosixEnv m_env;
+};
+
+TEST_F(PosixEnvTest, OpenDispositionsAndTheirErrors) {
+    std::unique_ptr<IFile> file;
+    OpenOptions open;
+    EXPECT_EQ(m_env.OpenFile(W("missing.txt"), open, &file).error(), kErrorFileNotFound);
+    EXPECT_EQ(m_env.OpenFile(W("nodir\\missing.txt"), open, &file).error(), kErrorPathNotFound);
+    EXPECT_FALSE(file);
+
+    ASSERT_TRUE(m_env.WriteStringToFile(W("a.txt"), "hello world", true).ok());
+    OpenOptions createNew;
+    createNew.access = kAccessWrite;
+    createNew.disposition = FileDisposition::kCreateNew;
+    EXPECT_EQ(m_env.OpenFile(W("a.txt"), createNew, &file).error(), kErrorFileExists);
+
+    // Folders cannot be opened as files.
+    EXPECT_EQ(m_env.OpenFile(m_dir.path(), open, &file).error(), kErrorAccessDenied);
+
+    // kTruncateExisting empties; kOpenAlways keeps; append writes at the end.
+    OpenOptions append;
+    append.access = kAccessWrite;
+    append.disposition = FileDisposition::kOpenAlways;
+    append.append = true;
+    ASSERT_TRUE(m_env.OpenFile(W("a.txt"), append, &file).ok());
+    ASSERT_TRUE(file->Seek(0).ok());
+    ASSERT_TRUE(file->Write("!", 1).ok());
+    size_t got = 0;
+    char byte;
+    EXPECT_EQ(file->Read(&byte, 1, &got).error(), kErrorAccessDenied);  // write-only handle
+    ASSERT_TRUE(file->Close().ok());
+    std::string text;
+    ASSERT_TRUE(m_env.ReadFileToString(W("a.txt"), &text).ok());
+    EXPECT_EQ(text, "hello world!");
+
+    OpenOptions truncate;
+    truncate.access = kAccessRead | kAccessWrite;
+    truncate.disposition = FileDisposition::kTruncateExisting;
+    ASSERT_TRUE(m_env.OpenFile(W("a.txt"), truncate, &file).ok());
+    uint64_t size = 99;
+    ASSERT_TRUE(file->GetSize(&size).ok());
+    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(file->Write("x", 1).ok(), true);
+    file.reset();  // the destructor closes
+    EXPECT_EQ(m_env.OpenFile(W("gone.txt"), truncate, &file).error(), kErrorFileNotFound);
+}
+
+TEST_F(PosixEnvTest, FoldersCreateRemoveAndReportWindowsErrors) {
+    EXPECT_TRUE(m_env.CreateDirectory(W("d")).ok());
+    EXPECT_EQ(m_env.CreateDirectory(W("d")).error(), kErrorAlreadyExists);
+    EXPECT_EQ(m_env.CreateDirectory(W("x\\y")).error(), kErrorPathNotFound);
+    ASSERT_TRUE(m_env.WriteStringToFile(W("d\\f"), "1").ok());
+    EXPECT_EQ(m_env.RemoveDirectory(W("d")).error(), kErrorDirNotEmpty);
+    EXPECT_EQ(m_env.RemoveDirectory(W("d\\f")).error(), kErrorDirectory);
+    EXPECT_EQ(m_env.DeleteFile(W("d")).error(), kErrorAccessDenied);
+    EXPECT_TRUE(m_env.DeleteFile(W("d\\f")).ok());
+    EXPECT_EQ(m_env.DeleteFile(W("d\\f")).error(), kErrorFileNotFound);
+    EXPECT_EQ(m_env.DeleteFile(W("nodir\\f")).error(), kErrorPathNotFound);
+    EXPECT_TRUE(m_env.SyncDirectory(W("d")).ok());
+    EXPECT_TRUE(m_env.RemoveDirectory(W("d")).ok());
+    EXPECT_EQ(m_env.SyncDirectory(W("d")).error(), kErrorPathNotFound);
+}
+
+TEST_F(PosixEnvTest, MoveAndLinkHonourReplaceAndExistingTargets) {
+    ASSERT_TRUE(m_env.WriteStringToFile(W("a"), "A").ok());
+    ASSERT_TRUE(m_env.WriteStringToFile(W("b"), "B").ok());
+    EXPECT_EQ(m_env.MoveFile(W("a"), W("b"), false).error(), kErrorAlreadyExists);
+    std::string text;
+    ASSERT_TRUE(m_env.ReadFileToString(W("b"), &text).ok());
+    EXPECT_EQ(text, "B");  // untouched by the refused move
+    EXPECT_TRUE(m_env.FileExists(W("a")));
+
+    EXPECT_TRUE(m_env.MoveFile(W("a"), W("b"), true).ok());
+    ASSERT_TRUE(m_env.ReadFileToString(W("b"), &text).ok());
+    EXPECT_EQ(text, "A");
+    EXPECT_FALSE(m_env.FileExists(W("a")));
+
+    EXPECT_EQ(m_env.MoveFile(W("a"), W("c"), false).error(), kErrorFileNotFound);
+    EXPECT_EQ(m_env.MoveFile(W("b"), W("nodir\\c"), true).error(), kErrorPathNotFound);
+    EXPECT_TRUE(m_env.MoveFile(W("b"), W("c"), false).ok());
+
+    EXPECT_TRUE(m_env.LinkFile(W("c"), W("c2")).ok());
+    EXPECT_EQ(m_env.LinkFile(W("c"), W("c2")).error(), kErrorAlreadyExists);
+    EXPECT_EQ(m_env.LinkFile(W("zz"), W("c3")).error(), kErrorFileNotFound);
+    ASSERT_TRUE(m_env.ReadFileToString(W("c2"), &text).ok());
+    EXPECT_EQ(text, "A");
+}
+
+TEST_F(PosixEnvTest, FindFilesMatchesWindowsWildcardsWithoutCase) {
+    for (const char* name :
+         {"_RES_CAM1.zrr", "_res_srv.ZRR", "_RES_X.zrr.tmp", "other.zrr", "a[1].txt", "noext"}) {
+        ASSERT_TRUE(m_env.WriteStringToFile(W(name), "").ok());
+    }
+    ASSERT_TRUE(m_env.CreateDirectory(W("_RES_dir.zrr")).ok());
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(Find("_RES_*.zrr"), (Names{"_RES_CAM1.zrr", "_RES_dir.zrr", "_res_srv.ZRR"}));
+    EXPECT_EQ(Find("*.ZRR"), (Names{"_RES_CAM1.zrr", "_RES_dir.zrr", "_res_srv.ZRR", "other.zrr"}));
+    EXPECT_EQ(Find("_RES_???.zrr"), (Names{"_RES_dir.zrr", "_res_srv.ZRR"}));
+    EXPECT_EQ(Find("a[1].*"), (Names{"a[1].txt"}));
+    EXPECT_EQ(Find("*.*").size(), 7u);  // every name, "noext" included, never "." or ".."
+    EXPECT_EQ(Find("*").size(), 7u);
+    EXPECT_TRUE(Find("nothing*").empty());
+
+    std::vector<std::string> names{"stale"};
+    EXPECT_EQ(m_env.FindFiles(W("missing"), "*", &names).error(), kErrorPathNotFound);
+    EXPECT_TRUE(names.empty());
+}
+
+TEST_F(PosixEnvTest, ReadOnlyFilesRefuseWritersEvenForRoot) {
+    ASSERT_TRUE(m_env.WriteStringToFile(W("ro"), "data").ok());
+    FileInfo info;
+    ASSERT_TRUE(m_env.GetFileInfo(W("ro"), &info).ok());
+    EXPECT_FALSE(info.readOnly);
+    EXPECT_EQ(info.size, 4u);
+    EXPECT_GT(info.lastWriteTime, 116444736000000000ULL);  // after 1970
+
+    ASSERT_TRUE(m_env.SetReadOnly(W("ro"), true).ok());
+    ASSERT_TRUE(m_env.GetFileInfo(W("ro"), &info).ok());
+    EXPECT_TRUE(info.readOnly);
+    EXPECT_EQ(m_env.Access(W("ro"), kAccessCanWrite).error(), kErrorAccessDenied);
+    EXPECT_TRUE(m_env.Access(W("ro"), kAccessCanRead).ok());
+    EXPECT_EQ(m_env.WriteStringToFile(W("ro"), "x").error(), kErrorAccessDenied);
+    EXPECT_EQ(m_env.DeleteFile(W("ro")).error(), kErrorAccessDenied);
+    ASSERT_TRUE(m_env.WriteStringToFile(W("new"), "n").ok());
+    EXPECT_EQ(m_env.MoveFile(W("new"), W("ro"), true).error(), kErrorAccessDenied);
+    std::string text;
+    ASSERT_TRUE(m_env.ReadFileToString(W("ro"), &text).ok());
+    EXPECT_EQ(text, "data");
+
+    ASSERT_TRUE(m_env.SetReadOnly(W("ro"), false).ok());
+    EXPECT_TRUE(m_env.Access(W("ro"), kAccessCanReadWrite).ok());
+    EXPECT_TRUE(m_env.DeleteFile(W("ro")).ok());
+    EXPECT_EQ(m_env.Access(W("ro"), kAccessExists).error(), kErrorFileNotFound);
+    EXPECT_EQ(m_env.Access(W("ro"), 1).error(), kErrorInvalidParameter);
+    EXPECT_EQ(m_env.GetFileInfo(W("no\\ro"), &info).error(), kErrorPathNotFound);
+}
+
+TEST_F(PosixEnvTest, ClocksAndIdentities) {
+    uint64_t now = m_env.GetSystemTimeAsFileTime();
+    EXPECT_GT(now, 133485408000000000ULL);  // later than 2024-01-01
+    EXPECT_EQ(FileTimeFromUnix(0, 0), 116444736000000000ULL);
+    EXPECT_EQ(FileTimeFromUnix(1, 250), 116444736000000000ULL + 10000000ULL + 2);
+
+    Guid a, b;
+    ASSERT_TRUE(m_env.CreateGuid(&a).ok());
+    ASSERT_TRUE(m_env.CreateGuid(&b).ok());
+    EXPECT_NE(std::string(a.bytes, a.bytes + 16), std::string(b.bytes, b.bytes + 16));
+    EXPECT_EQ(a.bytes[7] & 0xF0, 0x40);
+    EXPECT_EQ(a.bytes[8] & 0xC0, 0x80);
+
+    std::string computer = m_env.GetComputerName();
+    EXPECT_FALSE(computer.empty());
+    EXPECT_EQ(computer.find('.'), std::string::npos);
+    EXPECT_EQ(computer.find_first_of("abcdefghijklmnopqrstuvwxyz"), std::string::npos);
+    EXPECT_FALSE(m_env.GetUserName().empty());
+    EXPECT_NE(m_env.GetProcessId(), 0u);
+}
+
+}  // namespace
+}  // namespace kitroster
