@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/oxb_exception/LogCapture.h"
+#include "platform/oxb_exception/ZRLogSite.h"
+#include "platform/registry/Registry.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using kitroster::CRegistry;
+
+static CZRLogSite s_log("KITROSTER");
+const char* const kLoggingKey = "Software\\Corvent\\Utilities\\Kitroster\\Logging";
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class LogTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "kr-log-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+        CRegistry::SetMachineLocation(m_dir + "/state/registry.db");
+        // Defaults without a file; the registry tests unset this themselves.
+        setenv("KITROSTER_LOG", "file=", 1);
+        CZRLogManager::SetConfigurationForTesting(nullptr);
+    }
+    void TearDown() override {
+        unsetenv("KITROSTER_LOG");
+        // No file output left pointing into the folder about to be removed.
+        CZRLogManager::SetConfigurationForTesting("file=");
+        fs::remove_all(m_dir);
+    }
+    void UseEnvironment(const std::string& items) {
+        setenv("KITROSTER_LOG", items.c_str(), 1);
+        CZRLogManager::Reconfigure();
+    }
+
+    std::string m_dir;
+};
+
+TEST_F(LogTest, DisabledLevelEvaluatesNoArgumentAndFormatsNothing) {
+    CLogCapture log("KITROSTER=0x08");
+    int arguments = 0;
+    int formats = 0;
+    ZR_LOG(s_log, ZRLOG_DETAIL, (++formats, "detail %d"), ++arguments);
+    ZR_LOG(s_log, ZRLOG_INFO, (++formats, "info %d"), ++arguments);
+    ZR_LOG(s_log, ZRLOG_WARNING, (++formats, "warning %d"), ++arguments);
+    EXPECT_EQ(arguments, 0);
+    EXPECT_EQ(formats, 0);
+    EXPECT_EQ(log.Count(), 0u);
+
+    const int line = __LINE__ + 1;
+    ZR_LOG(s_log, ZRLOG_FAILURE, (++formats, "CTest::Run() failed %d"), ++arguments);
+    EXPECT_EQ(arguments, 1);
+    EXPECT_EQ(formats, 1);
+    std::vector<CLogCapture::Entry> entries = log.Entries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].component, "KITROSTER");
+    EXPECT_EQ(entries[0].level, ZRLOG_FAILURE);
+    EXPECT_EQ(entries[0].text, "CTest::Run() failed 1");
+    EXPECT_EQ(fs::path(entries[0].file).filename(), "LogTest.cpp");
+    EXPECT_EQ(entries[0].line, line);
+
+    // The site keeps its cached logger; a new configuration reaches it all the same.
+    CZRLogManager::SetConfigurationForTesting("KITROSTER=0x20");
+    ZR_LOG(s_log, ZRLOG_FAILURE, "not now %d", ++arguments);
+    ZR_LOG(s_log, ZRLOG_DETAIL, "detail %d", ++arguments);
+    EXPECT_EQ(arguments, 2);
+    EXPECT_TRUE(log.Contains("detail 2", ZRLOG_DETAIL));
+
+    EXPECT_EQ(CZRLogManager::FormatStr(nullptr), "");
+    EXPECT_EQ(CZRLogManager::FormatStr("%s=%d;", "PORT", 80), "PORT=80;");
+    const std::string big(5000, 'q');
+    EXPECT_EQ(CZRLogManager::FormatStr("<%s>", big.c_str()), "<" + big + ">");
+}
+
+TEST_F(LogTest, MasksPerComponentFromEnvironment) {
+    struct Case {
+        const char* items;
+        uint32_t kitroster;
+        uint32_t video;
+        uint32_t sync;
+    };
+    const Case cases[] = {
+        {"KITROSTER=0x2d", 0x2d, 0x0d, 0x0d},
+        {"*=0x08,VIDEO_AVCOMMON=0x20", 0x08, 0x20, 0x08},
+        {" kitroster = 45 , bogus, ZRSYNC_ZRSYNCCOMMON=junk", 45, 0x0d, 0x0d},
+        {"KITROSTER=-1,VIDEO_AVCOMMON=0x100000000,ZRSYNC_ZRSYNCCOMMON=0", 0x0d, 0x0d, 0},
+    };
+    CZRLogger* kitroster = CZRLogManager::GetLogger("KITROSTER");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.items);
+        UseEnvironment(c.items);
+        EXPECT_TRUE(CZRLogManager::IsLogging());
+        EXPECT_EQ(CZRLogManager::GetLogger("KITROSTER"), kitroster);
+        EXPECT_EQ(kitroster->GetLevelMask(), c.kitroster);
+        EXPECT_EQ(CZRLogManager::GetLogger("VIDEO_AVCOMMON")->GetLevelMask(), c.video);
+        EXPECT_EQ(CZRLogManager::GetLogger("ZRSYNC_ZRSYNCCOMMON")->GetLevelMask(), c.sync);
+    }
+    // An explicit configuration does not consult (or create) the registry.
+    EXPECT_FALSE(fs::exists(m_dir + "/state/registry.db"));
+}
+
+TEST_F(LogTest, MasksAndFileFromRegistry) {
+    CRegistry& reg = CRegistry::Machine();
+    unsetenv("KITROSTER_LOG");
+    // Reading the configuration does not create the logging key.
+    CZRLogManager::Reconfigure();
+    EXPECT_FALSE(reg.KeyExists(kLoggingKey));
+    EXPECT_EQ(CZRLogManager::GetLogger("KITROSTER")->GetLevelMask(), 0x0du);
+
+    ASSERT_TRUE(reg.SetDword(kLoggingKey, "kitroster", 0x20));
+    ASSERT_TRUE(reg.SetDword(kLoggingKey, "*", 0x08));
+    ASSERT_TRUE(reg.SetString(kLoggingKey, "LogFile", m_dir + "/logs/reg.log"));
+    CZRLogManager::Reconfigure();
+    EXPECT_EQ(CZRLogManager::GetLogger("KITROSTER")->GetLevelMask(), 0x20u);
+    EXPECT_EQ(CZRLogManager::GetLogger("VIDEO_AVCOMMON")->GetLevelMask(), 0x08u);
+    ZR_LOG(s_log, ZRLOG_DETAIL, "SplitPath() %s", "C:\\a\\b");
+    EXPECT_NE(ReadFile(m_dir + "/logs/reg.log").find("KITROSTER DETAIL LogTest.cpp:"),
+              std::string::npos);
+
+    // An unavailable registry gives the defaults.
+    std::ofstream(m_dir + "/plain") << "x";
+    CRegistry::SetMachineLocation(m_dir + "/plain/registry.db");
+    CZRLogManager::Reconfigure();
+    EXPECT_TRUE(CZRLogManager::IsLogging());
+    EXPECT_EQ(CZRLogManager::GetLogger("KITROSTER")->GetLevelMask(), 0x0du);
+}
+
+TEST_F(LogTest, OffSwitchesLoggingOff) {
+    {
+        CLogCapture log("off,*=0x2d");
+        EXPECT_FALSE(CZRLogManager::IsLogging());
+        int arguments = 0;
+        ZR_LOG(s_log, ZRLOG_FAILURE, "failure %d", ++arguments);
+        EXPECT_EQ(arguments, 0);
+        EXPECT_EQ(log.Count(), 0u);
+    }
+    EXPECT_TRUE(CZRLogManager::IsLogging());
+    UseEnvironment("KITROSTER=0x2d, OFF");
+    EXPECT_FALSE(CZRLogManager::IsLogging());
+}
+
+TEST_F(LogTest, FileOutputWritesFormattedEntries) {
+    const std::string file = m_dir + "/logs/kitroster.log";
+    UseEnvironment("file=" + file + ",KITROSTER=0x0d");
+    const int line = __LINE__ + 1;
+    ZR_LOG(s_log, ZRLOG_WARNING, "CResourceFile::Read() %s", "recovered");
+    ZR_LOG(s_log, ZRLOG_DETAIL, "hidden");
+    const std::string text = ReadFile(file);
+    EXPECT_NE(text.find("KITROSTER WARN LogTest.cpp:" + std::to_string(line) +
+                        " CResourceFile::Read() recovered"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("hidden"), std::string::npos);
+
+    // A file that cannot be opened leaves logging working without it.
+    std::ofstream(m_dir + "/plain") << "x";
+    UseEnvironment("file=" + m_dir + "/plain/k.log");
+    ::testing::internal::CaptureStderr();
+    EXPECT_NO_THROW(ZR_LOG(s_log, ZRLOG_FAILURE, "nowhere to go"));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+TEST_F(LogTest, EventLogEntriesReachTheSinkAndTheFile) {
+    {
+        // Masks do not hold events back.
+        CLogCapture log("*=0");
+        const int line = __LINE__ + 1;
+        COxbException entry(__FILE__, line, 0xC1010002, "time sync failed", nullptr, 0, 1);
+        entry.AddToEventLog(__FILE__, line);
+        std::vector<CLogCapture::Entry> entries = log.Entries();
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_EQ(entries[0].component, "EVENTLOG");
+        EXPECT_EQ(entries[0].level, ZRLOG_FAILURE);
+        EXPECT_EQ(entries[0].text, "event 0xC1010002: time sync failed");
+        EXPECT_EQ(entries[0].line, line);
+    }
+    const std::string file = m_dir + "/events.log";
+    UseEnvironment("file=" + file);
+    COxbException(__FILE__, __LINE__, 0xC1010002, "clock ahead", nullptr, 0, 1)
+        .AddToEventLog(__FILE__, __LINE__);
+    EXPECT_NE(ReadFile(file).find("EVENTLOG FAIL LogTest.cpp:"), std::string::npos);
+    EXPECT_NE(ReadFile(file).find("event 0xC1010002: clock ahead"), std::string::npos);
+}
+
+TEST_F(LogTest, ConcurrentWritersLoseNoEntry) {
+    CLogCapture log("*=0x01");
+    constexpr int kThreads = 4;
+    constexpr int kEach = 500;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t] {
+            static CZRLogSite site("VIDEO_AVCOMMON");
+            for (int i = 0; i < kEach; ++i)
+                ZR_LOG(site, ZRLOG_INFO, "thread %d entry %d", t, i);
+        });
+    }
+    // Re-reading the configuration meanwhile neither loses nor duplicates entries.
+    for (int i = 0; i < 20; ++i)
+        CZRLogManager::SetConfigurationForTesting("*=0x01");
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(log.Count("entry"), static_cast<size_t>(kThreads * kEach));
+    EXPECT_EQ(log.Count("thread 3 entry 499"), 1u);
+}
+
+}  // namespace
