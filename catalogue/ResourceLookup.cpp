@@ -1,0 +1,60 @@
+// ReadResourceById: the resource's own file first, the full catalogue load otherwise.
+#include "catalogue/ResourceLookup.h"
+
+#include <string>
+
+#include "catalogue/CatalogueContext.h"
+#include "catalogue/Kitroster.h"
+#include "catalogue/ResourceItemPersist.h"
+#include "platform/env/Env.h"
+
+namespace NResourceItem {
+
+namespace {
+
+// The item in `fileName` of `folder` when the file reads with the current schema and
+// carries `wantedUpper` as its identifier; an empty handle otherwise.
+CZRauto_ptr<IResourceItem> ReadOwnFile(const CString& folder, const CString& fileName,
+                                       const CString& wantedUpper) {
+    std::string text;
+    if (!GetCatalogueEnv()
+             ->ReadFileToString(JoinCataloguePath(folder, fileName).str(), &text)
+             .ok()) {
+        return {};
+    }
+    int schema = 0;
+    CZRauto_ptr<IResourceItem> item = CResourceItemPersistFactory::ParseResourceText(text, &schema);
+    if (!item || schema != RES_SCHEMA)
+        return {};
+    CString inner = item->get_ID();
+    inner.MakeUpper();
+    if (inner != wantedUpper)
+        return {};
+    return item;
+}
+
+}  // namespace
+
+CZRauto_ptr<IResourceItem> ReadResourceById(const CString& id) {
+    if (id.IsEmpty())
+        return {};
+    if (IsSafeResourceId(id)) {
+        CString folder = GetCatalogueFolder();
+        CString upper = id;
+        upper.MakeUpper();
+        if (CZRauto_ptr<IResourceItem> item = ReadOwnFile(folder, ResourceFileName(id), upper)) {
+            return item;
+        }
+        if (upper != id) {
+            if (CZRauto_ptr<IResourceItem> item =
+                    ReadOwnFile(folder, ResourceFileName(upper), upper)) {
+                return item;
+            }
+        }
+    }
+    CZRauto_ptr<IKitroster> catalogue = CKitrosterFactory::CreateInstance();
+    catalogue->Load();
+    return catalogue->GetItemById(id);
+}
+
+}  // namespace NResourceItem
