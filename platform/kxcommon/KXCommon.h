@@ -23,14 +23,28 @@ KR_KXCOMMON_API CString EncryptPassword(const CString& plain);
 // site key, not sealed at all) yields empty text and a logged warning.
 KR_KXCOMMON_API CString DecryptPassword(const CString& stored);
 
-// The site key: the file named by the registry value "SiteKeyFile" under
-// "Software\Corvent\Utilities\Kitroster", else /etc/kitroster/site.key; when neither can be
-// read, a built-in key, which only obfuscates (see README).
+// The site key: 32 bytes, from the file named by $KITROSTER_SITE_KEY_FILE when set (tests),
+// else by the registry value "SiteKeyFile" (string) under
+// "Software\Corvent\Utilities\Kitroster", else /etc/kitroster/site.key. A key file holds
+// the 32 raw bytes or 64 hexadecimal digits (surrounding white space ignored). When no
+// key file can be read, a built-in key is used: it only obfuscates, since anyone with
+// this library can open what it seals. The key is read at every call, so a key file
+// replaced while the process runs takes effect at once.
 
 // Study modes select which settings a recording uses. Mode 11 is the sleep-study mode.
 // The local settings folder for mode M: the settings root followed by the folder name of
-// GetSettingsDirNameByStudyMode(M) and a trailing separator.
+// GetSettingsDirNameByStudyMode(M) and a trailing separator. The settings root is the
+// registry value "LocalRoot" (string, read only) under
+// "Software\Corvent\ZRSync\LocalSettings", else GetAppDir(), as the catalogue resolves it.
+// A root that does not end in a separator gets one; the separator added is '\' when the
+// root holds a backslash and '/' otherwise.
 KR_KXCOMMON_API CString GetLocalAppSettingsDirByStudyMode(int studyMode);
 // The settings folder's name for mode M below the settings root: "SettingsSleep" for 11,
 // "SettingsGeneral" otherwise.
 KR_KXCOMMON_API CString GetSettingsDirNameByStudyMode(int studyMode);
+
+// Points the process-wide Env (kitroster::Env::Default()) at the UNC root named by the
+// registry value "UNCRoot" (string) under "Software\Corvent\Utilities\Kitroster\Platform",
+// unless $KITROSTER_UNC_ROOT is set or the value is missing or empty. Programs call it once
+// at start-up, after choosing their registry file. Returns the UNC root in effect.
+KR_KXCOMMON_API CString ConfigureUncRootFromRegistry();
