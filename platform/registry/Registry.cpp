@@ -116,56 +116,71 @@ std::string CRegistry::LastError() const {
     return m_lastError;
 }
 
+namespace {
+
+struct Lookup {
+    std::optional<int64_t> key;
+    std::optional<RegValue> value;
+};
+
+// Reads without writing anything.
+Lookup Read(CRegistryDb& db, const std::vector<std::string>& parts, const std::string& name) {
+    Lookup found;
+    CRegistryDb::CTransaction read(db, false);
+    if (!read.ok())
+        return found;
+    found.key = db.FindKey(parts);
+    if (found.key)
+        found.value = db.ReadValue(*found.key, name);
+    return found;
+}
+
+// Get*: the stored value when present (of either type), else `fresh` written back under
+// the write lock, unless another process wrote the value meanwhile.
+std::optional<RegValue> ReadOrWriteBack(CRegistryDb& db, const std::string& key,
+                                        const RegValue& fresh, std::string* lastError) {
+    std::vector<std::string> parts = SplitKeyPath(key);
+    Lookup found = Read(db, parts, fresh.name);
+    if (found.value || db.failed())
+        return found.value;
+    CRegistryDb::CTransaction txn(db, true);
+    std::optional<int64_t> id;
+    if (txn.ok())
+        id = db.EnsureKey(parts);
+    if (!id)
+        return std::nullopt;
+    if (std::optional<RegValue> stored = db.ReadValue(*id, fresh.name))
+        return stored;
+    if (!db.failed() && db.WriteValue(*id, fresh) && !txn.Commit())
+        *lastError = db.LastError();
+    return std::nullopt;
+}
+
+}  // namespace
+
 std::string CRegistry::GetString(const std::string& key, const std::string& name,
                                  const std::string& defaultValue) {
-    std::optional<RegValue> value = QueryValue(key, name);
-    if (value)
-        return value->type == RegType::kString ? CutForRead(value->text) : CutForRead(defaultValue);
     std::lock_guard<std::mutex> lock(m_mutex);
     Impl* impl = _open();
     if (!impl)
         return CutForRead(defaultValue);
-    CRegistryDb& db = *impl->db;
-    // Look again under the write lock: another process may have written it meanwhile.
-    CRegistryDb::CTransaction txn(db, true);
-    std::optional<int64_t> id;
-    if (txn.ok())
-        id = db.EnsureKey(SplitKeyPath(key));
-    if (!id)
-        return CutForRead(defaultValue);
-    std::optional<RegValue> stored = db.ReadValue(*id, name);
-    if (stored)
-        return stored->type == RegType::kString ? CutForRead(stored->text)
-                                                : CutForRead(defaultValue);
     RegValue fresh{name, RegType::kString, AsCString(defaultValue), 0};
-    if (!db.failed() && db.WriteValue(*id, fresh) && !txn.Commit())
-        m_lastError = db.LastError();
+    std::optional<RegValue> stored = ReadOrWriteBack(*impl->db, key, fresh, &m_lastError);
+    // A value of the other type is left alone and reads as the default.
+    if (stored && stored->type == RegType::kString)
+        return CutForRead(stored->text);
     return CutForRead(fresh.text);
 }
 
 uint32_t CRegistry::GetDword(const std::string& key, const std::string& name,
                              uint32_t defaultValue) {
-    std::optional<RegValue> value = QueryValue(key, name);
-    if (value)
-        return value->type == RegType::kDword ? value->dword : defaultValue;
     std::lock_guard<std::mutex> lock(m_mutex);
     Impl* impl = _open();
     if (!impl)
         return defaultValue;
-    CRegistryDb& db = *impl->db;
-    CRegistryDb::CTransaction txn(db, true);
-    std::optional<int64_t> id;
-    if (txn.ok())
-        id = db.EnsureKey(SplitKeyPath(key));
-    if (!id)
-        return defaultValue;
-    std::optional<RegValue> stored = db.ReadValue(*id, name);
-    if (stored)
-        return stored->type == RegType::kDword ? stored->dword : defaultValue;
     RegValue fresh{name, RegType::kDword, {}, defaultValue};
-    if (!db.failed() && db.WriteValue(*id, fresh) && !txn.Commit())
-        m_lastError = db.LastError();
-    return defaultValue;
+    std::optional<RegValue> stored = ReadOrWriteBack(*impl->db, key, fresh, &m_lastError);
+    return stored && stored->type == RegType::kDword ? stored->dword : defaultValue;
 }
 
 std::optional<RegValue> CRegistry::QueryValue(const std::string& key, const std::string& name) {
@@ -175,18 +190,10 @@ std::optional<RegValue> CRegistry::QueryValue(const std::string& key, const std:
         return std::nullopt;
     CRegistryDb& db = *impl->db;
     std::vector<std::string> parts = SplitKeyPath(key);
-    std::optional<int64_t> id;
-    {
-        CRegistryDb::CTransaction read(db, false);
-        if (!read.ok())
-            return std::nullopt;
-        id = db.FindKey(parts);
-        if (id)
-            return db.ReadValue(*id, name);
-    }
+    Lookup found = Read(db, parts, name);
+    if (found.key || db.failed())
+        return found.value;
     // Open with create: the key appears even though the value is missing.
-    if (db.failed())
-        return std::nullopt;
     CRegistryDb::CTransaction txn(db, true);
     if (txn.ok() && db.EnsureKey(parts) && !txn.Commit())
         m_lastError = db.LastError();

@@ -1,8 +1,12 @@
 #include "platform/registry/RegistryDb.h"
 
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <thread>
 
 #include "common/CString.h"
 
@@ -32,6 +36,22 @@ CREATE TABLE vals(
     PRIMARY KEY(key_id, name_folded)) WITHOUT ROWID;
 PRAGMA user_version = 1;
 )sql";
+
+// Waits for another connection's lock in short, jittered steps until the deadline.
+// SQLite's own busy timeout backs off to 100 ms sleeps, so a process that writes in a loop
+// keeps winning the lock and a waiting one can starve until its timeout; short sleeps give
+// the waiter its turn.
+int WaitForLock(void* state, int attempt) {
+    auto* wait = static_cast<CRegistryDb::BusyWait*>(state);
+    auto now = std::chrono::steady_clock::now();
+    if (attempt == 0)
+        wait->start = now;
+    if (now - wait->start >= std::chrono::milliseconds(kBusyTimeoutMs))
+        return 0;
+    wait->seed = wait->seed * 1103515245u + 12345u;
+    std::this_thread::sleep_for(std::chrono::microseconds(200 + (wait->seed >> 16) % 1800));
+    return 1;
+}
 
 constexpr int64_t kTypeString = 1;
 constexpr int64_t kTypeDword = 4;
@@ -125,7 +145,9 @@ std::unique_ptr<CRegistryDb> CRegistryDb::Open(const std::string& file, std::str
         return nullptr;
     }
     std::unique_ptr<CRegistryDb> db(new CRegistryDb(handle));
-    sqlite3_busy_timeout(handle, kBusyTimeoutMs);
+    db->m_busyWait.seed = static_cast<uint32_t>(getpid()) ^
+                          static_cast<uint32_t>(reinterpret_cast<uintptr_t>(db.get()));
+    sqlite3_busy_handler(handle, &WaitForLock, &db->m_busyWait);
     // Rollback journal rather than WAL: the store stays one file, readers that may not
     // write it (a root-owned machine store read by a user) can still open it, and no
     // shared-memory file is needed. Writes are rare and small, so readers and a writer

@@ -14,7 +14,9 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -97,6 +99,12 @@ class CRegistryDb {
 
     bool Exec(const char* sql);
     std::string LastError() const;
+
+    // State of the busy handler that waits for other processes' locks.
+    struct BusyWait {
+        std::chrono::steady_clock::time_point start;
+        uint32_t seed = 0;
+    };
     // Whether the last failure was a database error rather than a missing row.
     bool failed() const { return m_failed; }
     void ClearFailure() { m_failed = false; }
@@ -109,6 +117,7 @@ class CRegistryDb {
 
     sqlite3* m_db;
     bool m_failed = false;
+    BusyWait m_busyWait;
 };
 
 }  // namespace kitroster::registry
