@@ -236,6 +236,23 @@ bool ReadValueLine(const std::string& line, RegeditOp* op, std::string* why) {
     return ReadData(line.substr(pos + 1), op, why);
 }
 
+// Whether a value line holds hexadecimal data ending in a backslash.
+bool ContinuesOnNextLine(const std::string& line) {
+    if (line.back() != '\\')
+        return false;
+    size_t pos = 0;
+    std::string name;
+    std::string why;
+    if (line[0] == '@') {
+        pos = 1;
+    } else if (!ReadQuoted(line, &pos, &name, &why)) {
+        return false;
+    }
+    std::string data = TrimBlanks(line.substr(pos));
+    return !data.empty() && data[0] == '=' &&
+           StartsWithNoCaseAscii(TrimBlanks(data.substr(1)), 0, "hex");
+}
+
 }  // namespace
 
 std::string FormatRegedit4(const std::vector<RegeditSection>& sections) {
@@ -312,8 +329,7 @@ bool ParseRegedit4(const std::string& text, std::vector<RegeditOp>* ops, std::st
             return fail(i, "expected a [section], a \"name\"= or @= value line, or a ; comment");
         }
         // Hexadecimal lists may continue on following lines after a trailing backslash.
-        while (line.back() == '\\' && line.find("=hex") != std::string::npos &&
-               i + 1 < lines.size()) {
+        while (ContinuesOnNextLine(line) && i + 1 < lines.size()) {
             line.pop_back();
             line += TrimBlanks(lines[++i]);
         }

@@ -17,12 +17,12 @@
 //   - a value of the other type reads as missing for Query*; Get* then returns the
 //     default without overwriting the stored value;
 //   - a text is stored up to its first NUL byte, as a C string would be;
-//   - key paths ignore empty components ("A\B", "\A\B" and "A\B" name one key); the
+//   - key paths ignore empty components ("A\\B", "\A\B\" and "A\B" name one key); the
 //     empty path is the root (HKEY_LOCAL_MACHINE itself);
 //   - an unavailable store (the file cannot be opened or created) reads as defaults and
 //     writes nothing, silently: Get* return the default, Query* and Set* return false.
 // Writes are single durable transactions (synchronous=FULL) and the database waits for
-// other processes' locks (busy timeout), so several processes may write at once. A read
+// other processes' locks (up to 10 s), so several processes may write at once. A read
 // that must write back (Get* of a missing value, any read under a missing key) takes the
 // write lock before it looks again, so two processes never both decide to write.
 // The store is retried on every call while it is unavailable, so it recovers once its

@@ -14,8 +14,9 @@ namespace kitroster::registry {
 
 namespace {
 
-// How long a call waits for another process's lock before it gives up.
-constexpr int kBusyTimeoutMs = 5000;
+// How long a call waits for other processes' locks before it gives up. Each lock is held
+// for one small transaction, so only a stuck process or an overloaded machine comes near.
+constexpr int kBusyTimeoutMs = 10000;
 constexpr int kSchemaVersion = 1;
 
 constexpr const char* kSchema = R"sql(

@@ -32,6 +32,8 @@ TEST_F(Regedit4Test, ExportIsSortedEscapedAndImportsBackUnchanged) {
     ASSERT_TRUE(reg.SetString("Software\\Corvent\\ZRSync", "Multi", "line1\r\nline2"));
     ASSERT_TRUE(reg.CreateKey("Software\\Corvent\\alpha"));
     ASSERT_TRUE(reg.SetString("Software\\Corvent\\ZRSync-x", "n\\a\"me", "\xE9t\xE9"));
+    // Ends in a backslash, and the name looks like hexadecimal data: still one line.
+    ASSERT_TRUE(reg.SetString("Software\\Corvent\\ZRSync-x", "a=hex", "C:\\Data\\"));
 
     const std::string expected =
         "REGEDIT4\r\n"
@@ -45,6 +47,7 @@ TEST_F(Regedit4Test, ExportIsSortedEscapedAndImportsBackUnchanged) {
         "\r\n[HKEY_LOCAL_MACHINE\\Software\\Corvent\\ZRSync\\LocalSettings]\r\n"
         "\"LocalRoot\"=\"C:\\\\Data \\\"x\\\"\"\r\n"
         "\r\n[HKEY_LOCAL_MACHINE\\Software\\Corvent\\ZRSync-x]\r\n"
+        "\"a=hex\"=\"C:\\\\Data\\\\\"\r\n"
         "\"n\\\\a\\\"me\"=\"\xE9t\xE9\"\r\n";
     const std::string exported = reg.ExportRegedit4();
     EXPECT_EQ(exported, expected);
