@@ -153,6 +153,7 @@ TEST_F(VideoResHelperTest, ResolvesEveryKindOfName) {
             // Each row resolves afresh; ping results stay cached across rows.
             std::lock_guard<std::recursive_mutex> lock(CVideoResHelper::m_cs_ping);
             CVideoResHelper::m_resMap.clear();
+            CVideoResHelper::m_localHostMap.clear();
         }
         CVideoResHelper h = Resolve(row.name, row.localHost);
         EXPECT_EQ(h.getServer(), row.wantServer);
