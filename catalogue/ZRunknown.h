@@ -82,9 +82,11 @@ class CZRauto_ptr {
     explicit CZRauto_ptr(T* obj) { _assign(obj); }
     CZRauto_ptr(const CZRauto_ptr& other) { _assign(other.m_pObj); }
     CZRauto_ptr(CZRauto_ptr&& other) noexcept : m_pObj(other.m_pObj) { other.m_pObj = nullptr; }
-    virtual ~CZRauto_ptr() noexcept(false) {
+    // Not throwing, so that classes holding handles keep ordinary destructors: the object
+    // passed the cross-cast when it entered the handle, so the cast here cannot fail.
+    virtual ~CZRauto_ptr() {
         if (m_pObj) {
-            IZRunknown* unknown = _cast(m_pObj);
+            IZRunknown* unknown = dynamic_cast<IZRunknown*>(m_pObj);
             m_pObj = nullptr;
             unknown->Release();
         }

@@ -1,0 +1,237 @@
+// The collection end to end in a temp catalogue folder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "catalogue/Kitroster.h"
+#include "catalogue/ResourceItemPersist.h"
+#include "platform/oxb_exception/LogCapture.h"
+#include "platform/registry/Registry.h"
+#include "tests/catalogue/CatalogueTestSupport.h"
+
+using namespace NResourceItem;
+
+namespace {
+
+CZRauto_ptr<IResourceItem> MakeItem(const char* id, const char* conn = "") {
+    CZRauto_ptr<IResourceItem> item = CResourceItemFactory::CreateInstance();
+    item->set_ID(id);
+    item->set_Type("T");
+    item->set_Conn(conn);
+    return item;
+}
+
+std::vector<std::string> Ids(IKitroster* collection) {
+    std::vector<std::string> ids;
+    for (int i = 0; i < collection->Size(); ++i)
+        ids.push_back(collection->GetItemByIndex(i)->get_ID().str());
+    return ids;
+}
+
+}  // namespace
+
+class CollectionTest : public CatalogueFolderTest {
+  protected:
+    CZRauto_ptr<IKitroster> Loaded() {
+        CZRauto_ptr<IKitroster> collection = CKitrosterFactory::CreateInstance();
+        EXPECT_TRUE(collection->Load());
+        return collection;
+    }
+};
+
+TEST_F(CollectionTest, LoadFollowsTheFolderAndKeysByUpperCasedIdentifier) {
+    CZRauto_ptr<IKitroster> empty = CKitrosterFactory::CreateInstance();
+    EXPECT_TRUE(empty->Load()) << "a missing folder is an empty catalogue";
+    EXPECT_EQ(empty->Size(), 0);
+
+    WriteRaw("_RES_B.zrr", ResourceText("b"));
+    WriteRaw("_RES_A.zrr", ResourceText("a"));
+    WriteRaw("_RES_A2.zrr", ResourceText("a", "LATER"));  // same inner identifier
+    WriteRaw("other.txt", ResourceText("IGNORED"));
+    std::vector<std::string> order;
+    m_env.FindFiles(m_folder, "_RES_*.zrr", &order);
+
+    CZRauto_ptr<IKitroster> collection = Loaded();
+    ASSERT_EQ(collection->Size(), 2);
+    EXPECT_TRUE(collection->GetItemById("A"));
+    EXPECT_EQ(collection->GetItemById("a").get(), collection->GetItemById("A").get());
+    EXPECT_EQ(collection->GetItemById("a")->get_ID(), "a") << "the file's spelling is kept";
+    EXPECT_FALSE(collection->GetItemById(""));
+    EXPECT_FALSE(collection->GetItemById("IGNORED"));
+    EXPECT_FALSE(collection->GetItemByIndex(2));
+    EXPECT_FALSE(collection->GetItemByIndex(-1));
+    EXPECT_FALSE(collection->IsDirty());
+
+    // Index order is the enumeration order; of two files with one identifier the later
+    // one's content wins at the first one's position.
+    std::vector<std::string> expected;
+    std::string lastA;
+    for (const std::string& name : order) {
+        const std::string id = name == "_RES_B.zrr" ? "b" : "a";
+        if (std::find(expected.begin(), expected.end(), id) == expected.end())
+            expected.push_back(id);
+        if (id == "a")
+            lastA = name == "_RES_A2.zrr" ? "LATER" : "T";
+    }
+    EXPECT_EQ(Ids(collection), expected);
+    EXPECT_EQ(collection->GetItemById("A")->get_Type(), lastA.c_str());
+}
+
+TEST_F(CollectionTest, SchemaMismatchAndUnreadableFilesAreSkippedAndLogged) {
+    WriteRaw("_RES_GOOD.zrr", ResourceText("GOOD"));
+    WriteRaw("_RES_OLD.zrr", ResourceText("OLD", "T", "", 999));
+    WriteRaw("_RES_BAD.zrr", ResourceText("BAD"));
+    m_env.FailNth(kitroster::EnvOp::kOpenFile, 1, kitroster::kErrorSharingViolation, "_RES_BAD");
+
+    CLogCapture log("KITROSTER=0x2d");
+    CZRauto_ptr<IKitroster> collection = CKitrosterFactory::CreateInstance();
+    EXPECT_FALSE(collection->Load());
+    EXPECT_EQ(Ids(collection), std::vector<std::string>{"GOOD"});
+    EXPECT_TRUE(
+        log.Contains("CKitrosterFactory::Load() schema mismatch. File schema was 999 while "
+                     "current RES_SCHEMA is 1000",
+                     ZRLOG_INFO));
+    EXPECT_TRUE(
+        log.Contains("CKitrosterFactory::Load() schema mismatch. File schema was 0 while "
+                     "current RES_SCHEMA is 1000",
+                     ZRLOG_INFO));
+    EXPECT_TRUE(log.Contains("_RES_BAD.zrr", ZRLOG_FAILURE));
+}
+
+TEST_F(CollectionTest, AddDeleteAndSaveWriteOnlyWhatChanged) {
+    WriteRaw("_RES_X.zrr", ResourceText("X"));
+    WriteRaw("_RES_Y.zrr", ResourceText("Y"));
+    CZRauto_ptr<IKitroster> collection = Loaded();
+
+    // Nothing dirty: Save writes and deletes nothing.
+    m_env.ResetCounts();
+    EXPECT_TRUE(collection->Save());
+    EXPECT_TRUE(m_env.OpenedForWrite().empty());
+    EXPECT_EQ(m_env.CallCount(kitroster::EnvOp::kDeleteFile), 0);
+
+    // Add replaces in place.
+    EXPECT_FALSE(collection->Add(CZRauto_ptr<IResourceItem>()));
+    EXPECT_FALSE(collection->Add(CResourceItemFactory::CreateInstance()));
+    const int xIndex = collection->GetItemByIndex(0)->get_ID() == "X" ? 0 : 1;
+    CZRauto_ptr<IResourceItem> newX = MakeItem("x", "K=V;");
+    EXPECT_TRUE(collection->Add(newX));
+    EXPECT_EQ(collection->Size(), 2);
+    EXPECT_EQ(collection->GetItemByIndex(xIndex).get(), newX.get());
+
+    // Delete, then Add again before saving: the file is rewritten, not deleted.
+    EXPECT_FALSE(collection->Delete(""));
+    EXPECT_TRUE(collection->Delete("unknown"));
+    EXPECT_TRUE(collection->Delete("y"));
+    EXPECT_TRUE(collection->IsDirty());
+    EXPECT_EQ(collection->Size(), 1);
+    EXPECT_TRUE(collection->Delete("x"));
+    EXPECT_TRUE(collection->Add(newX));
+
+    m_env.ResetCounts();
+    EXPECT_TRUE(collection->Save());
+    EXPECT_EQ(m_env.OpenedForWrite().size(), 1u);
+    EXPECT_FALSE(Exists("_RES_Y.zrr"));
+    EXPECT_EQ(ReadRaw("_RES_X.zrr"), ResourceText("X", "T", "K=V;"));
+    EXPECT_EQ(Entries(), std::vector<std::string>{"_RES_X.zrr"});
+    EXPECT_TRUE(collection->IsDirty()) << "a saved item stays dirty until the next Load";
+
+    CZRauto_ptr<IKitroster> reloaded = Loaded();
+    EXPECT_FALSE(reloaded->IsDirty());
+    EXPECT_EQ(reloaded->GetItemById("X")->get_Conn(), "K=V;");
+}
+
+TEST_F(CollectionTest, RenameMovesTheItemAndRewritesReferences) {
+    WriteRaw("_RES_CAM1.zrr", ResourceText("CAM1"));
+    WriteRaw("_RES_CAM10.zrr", ResourceText("CAM10"));
+    WriteRaw("_RES_ASSY.zrr", ResourceText("ASSY", "ASSY_VIDEO",
+                                           "cams=SRV1|CAM1;other=CAM10|X;single=CAM1;low=cam1;"));
+    WriteRaw("_RES_ROOM.zrr", ResourceText("ROOM", "ROOM_VIDEO", "a = CAM10 ;"));
+    CZRauto_ptr<IKitroster> collection = Loaded();
+    const std::string roomConn = collection->GetItemById("ROOM")->get_Conn().str();
+
+    EXPECT_FALSE(collection->Rename("CAM1", "", true));
+    EXPECT_FALSE(collection->Rename("CAM1", "cam10", true)) << "the new identifier exists";
+    EXPECT_FALSE(collection->Rename("NOPE", "NEW", true));
+    EXPECT_FALSE(collection->Rename("CAM1", "../CAM2", true)) << "not a file name";
+    EXPECT_TRUE(collection->Rename("cam1", "CAM1", true)) << "same identifier: no change";
+    EXPECT_FALSE(collection->IsDirty());
+
+    EXPECT_TRUE(collection->Rename("CAM1", "cam2", true));
+    EXPECT_FALSE(collection->GetItemById("CAM1"));
+    CZRauto_ptr<IResourceItem> cam2 = collection->GetItemById("CAM2");
+    ASSERT_TRUE(cam2);
+    EXPECT_EQ(cam2->get_ID(), "CAM2");
+    EXPECT_EQ(collection->GetItemByIndex(collection->Size() - 1).get(), cam2.get());
+    EXPECT_EQ(collection->GetItemById("ASSY")->get_Conn(),
+              "CAMS=SRV1|CAM2;OTHER=CAM10|X;SINGLE=CAM2;LOW=cam1;");
+    EXPECT_EQ(collection->GetItemById("ROOM")->get_Conn(), roomConn.c_str())
+        << "an item without a reference keeps its text untouched";
+
+    EXPECT_TRUE(collection->Save());
+    EXPECT_FALSE(Exists("_RES_CAM1.zrr"));
+    EXPECT_TRUE(Exists("_RES_CAM2.zrr"));
+    EXPECT_NE(ReadRaw("_RES_ASSY.zrr").find("SRV1|CAM2"), std::string::npos);
+
+    // Without reference update only the item moves.
+    EXPECT_TRUE(collection->Rename("CAM2", "CAM3", false));
+    EXPECT_EQ(collection->GetItemById("ASSY")->get_Conn(),
+              "CAMS=SRV1|CAM2;OTHER=CAM10|X;SINGLE=CAM2;LOW=cam1;");
+}
+
+TEST_F(CollectionTest, SaveSkipsUnsafeIdentifiersAndSurvivesWriteFailures) {
+    // Inner identifiers come from files (or the network) and may be anything.
+    WriteRaw("_RES_1.zrr", ResourceText("../X"));
+    WriteRaw("_RES_2.zrr", ResourceText("A\\B"));
+    WriteRaw("_RES_3.zrr", ResourceText("A:B"));
+    WriteRaw("_RES_OK.zrr", ResourceText("OK"));
+    CZRauto_ptr<IKitroster> collection = Loaded();
+    ASSERT_EQ(collection->Size(), 4);
+    for (int i = 0; i < collection->Size(); ++i)
+        collection->GetItemByIndex(i)->set_Name("changed");
+    collection->Delete("A:B");
+
+    CLogCapture log("KITROSTER=0x2d");
+    m_env.ResetCounts();
+    m_env.FailNth(kitroster::EnvOp::kWrite, 1, kitroster::kErrorDiskFull);
+    EXPECT_TRUE(collection->Save());
+    EXPECT_EQ(m_env.OpenedForWrite().size(), 1u) << "only OK was attempted";
+    EXPECT_EQ(m_env.CallCount(kitroster::EnvOp::kDeleteFile), 1) << "the temporary file only";
+    EXPECT_EQ(ReadRaw("_RES_OK.zrr"), ResourceText("OK")) << "the failed write kept the old file";
+    for (const char* id : {"'../X'", "'A\\B'", "'A:B'"}) {
+        EXPECT_TRUE(log.Contains(id, ZRLOG_FAILURE)) << id;
+    }
+    EXPECT_TRUE(log.Contains("CKitrosterFactory::Save() failed to write", ZRLOG_FAILURE));
+    EXPECT_FALSE(std::ifstream(m_root.Path("X.zrr")).good());
+    EXPECT_TRUE(collection->IsDirty());
+}
+
+TEST_F(CollectionTest, SettingsRootComesFromOverrideRegistryOrAppFolder) {
+    kitroster::CTempDir registryDir("kitroster-reg-");
+    kitroster::CRegistry::SetMachineLocation(registryDir.Path("registry.db"));
+    kitroster::CRegistry& registry = kitroster::CRegistry::Machine();
+    const char* key = "Software\\Corvent\\ZRSync\\LocalSettings";
+
+    SetSettingsRootOverride("");
+    setenv("KITROSTER_APPDIR", "C:\\App\\", 1);
+    EXPECT_EQ(GetCatalogueFolder(), "C:\\App\\SettingsGeneral");
+    std::string written = "unset";
+    EXPECT_TRUE(registry.QueryString(key, "LocalRoot", &written)) << "written back when missing";
+    EXPECT_EQ(written, "");
+
+    registry.SetString(key, "LocalRoot", "\\\\srv\\share\\Root\\");
+    EXPECT_EQ(GetCatalogueFolder(), "\\\\srv\\share\\Root\\SettingsGeneral");
+
+    SetSettingsRootOverride("/data/site");
+    EXPECT_EQ(GetSettingsRoot(), "/data/site/");
+    SetSettingsRootOverride("D:\\Site\\");
+    EXPECT_EQ(GetSettingsRoot(), "D:\\Site\\");
+    SetSettingsRootOverride("rel");
+    EXPECT_EQ(GetCatalogueFolder(), "rel\\SettingsGeneral");
+    unsetenv("KITROSTER_APPDIR");
+
+    EXPECT_EQ(JoinCataloguePath("C:\\A/\\", "x.zrr"), "C:\\A\\x.zrr");
+    EXPECT_EQ(JoinCataloguePath("", "x.zrr"), "x.zrr");
+    EXPECT_EQ(ResourceFileName("CAM1"), "_RES_CAM1.zrr");
+}
