@@ -37,7 +37,7 @@ void AppendUtf8(std::string& out, std::uint32_t cp) {
 }
 
 class CParser {
-public:
+  public:
     explicit CParser(std::string_view doc) : m_doc(doc) {}
 
     std::unique_ptr<CXmlElement> Document() {
@@ -68,7 +68,7 @@ public:
         return root;
     }
 
-private:
+  private:
     [[noreturn]] void _fail(const std::string& what) const {
         throw CXmlError("XML error at byte " + std::to_string(m_pos) + ": " + what);
     }

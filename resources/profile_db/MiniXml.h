@@ -17,7 +17,7 @@ namespace kitroster::profiledb {
 
 // Raised with a message that names the byte offset of the problem.
 class CXmlError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

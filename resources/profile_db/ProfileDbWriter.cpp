@@ -138,8 +138,8 @@ void WriteProfileDatabase(const std::string& path, const std::vector<CProfileRow
     std::remove(path.c_str());
     std::remove((path + "-journal").c_str());
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     CDb db(raw);
     if (rc != SQLITE_OK) {
         Fail(raw, "cannot create " + path);
@@ -155,8 +155,8 @@ void WriteProfileDatabase(const std::string& path, const std::vector<CProfileRow
     Exec(raw, "VACUUM");
     const long long used = QueryInt(raw, "PRAGMA page_count");
     if (used > totalPages) {
-        throw std::runtime_error("the profiles need " + std::to_string(used) + " pages, more than " +
-                                 std::to_string(totalPages));
+        throw std::runtime_error("the profiles need " + std::to_string(used) +
+                                 " pages, more than " + std::to_string(totalPages));
     }
     PadToPageCount(raw, totalPages);
     if (QueryInt(raw, "PRAGMA page_count") != totalPages) {

@@ -166,7 +166,8 @@ std::vector<CCountryCandidate> ReadProviderList(const CXmlElement& root) {
             std::set<CRowKey> keys;
             for (const CNetworkId& id : ids) {
                 for (std::size_t i = 0; i < apns.size(); ++i) {
-                    CProfileRow row = MakeRow(country.m_name, candidate.m_name, id, *apns[i], i == 0);
+                    CProfileRow row =
+                        MakeRow(country.m_name, candidate.m_name, id, *apns[i], i == 0);
                     if (!keys.insert(KeyOf(row)).second) {
                         // Two access points share a display name: tell them apart by APN.
                         row.m_profileName += " (" + row.m_apnName + ")";
