@@ -51,10 +51,10 @@ public:
     CString& operator+=(const CString& other);
     CString& operator+=(const char* text);
     CString& operator+=(char ch);
-    friend CString operator+(const CString& a, const CString& b);
-    friend CString operator+(const CString& a, const char* b);
-    friend CString operator+(const char* a, const CString& b);
-    friend CString operator+(const CString& a, char b);
+    friend KITROSTER_COMMON_API CString operator+(const CString& a, const CString& b);
+    friend KITROSTER_COMMON_API CString operator+(const CString& a, const char* b);
+    friend KITROSTER_COMMON_API CString operator+(const char* a, const CString& b);
+    friend KITROSTER_COMMON_API CString operator+(const CString& a, char b);
 
     // Comparison: byte order, or Windows-1252 case-insensitive.
     int Compare(const char* other) const;
