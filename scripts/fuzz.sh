@@ -8,7 +8,8 @@
 # its committed corpus (fuzz/<name>/corpus/); inputs that add coverage are merged back into
 # that corpus afterwards, so commit the corpus folders when they changed. A finding stops the
 # target, leaves the crashing input in build-fuzz/findings/<name>/ and makes the script fail.
-# Runs at low priority (nice) because the build machines are shared.
+# Runs at low priority (nice) because the build machines are shared. FUZZ_CXXFLAGS adds
+# compiler flags to the fuzz build.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-300}
@@ -21,7 +22,7 @@ cmake -S "$root" -B "$build" -G Ninja \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKITROSTER_BUILD_FUZZ=ON -DKITROSTER_BUILD_BENCH=OFF \
     -DKITROSTER_SANITIZE=address,undefined \
-    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link -fno-sanitize-recover=undefined" \
+    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link -fno-sanitize-recover=undefined ${FUZZ_CXXFLAGS:-}" \
     -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link -fno-sanitize-recover=undefined" >/dev/null
 
 if [ $# -gt 0 ]; then
