@@ -1,7 +1,6 @@
 #include "catalogue/Kitroster.h"
 
 #include <algorithm>
-#include <new>
 #include <string>
 
 #include "catalogue/CatalogueContext.h"
@@ -69,7 +68,7 @@ CKitrosterFactory& CKitrosterFactory::operator=(const CKitrosterFactory& other) 
 CKitrosterFactory::~CKitrosterFactory() = default;
 
 CZRauto_ptr<IKitroster> CKitrosterFactory::CreateInstance() {
-    return CZRauto_ptr<IKitroster>(new (std::nothrow) CKitrosterFactory());
+    return CZRauto_ptr<IKitroster>(new CKitrosterFactory());
 }
 
 void CKitrosterFactory::OnZRunknownFinalize() {}

@@ -1,7 +1,6 @@
 #include "catalogue/ResPropertyBag.h"
 
 #include <algorithm>
-#include <new>
 
 namespace NResourceItem {
 
@@ -34,7 +33,7 @@ CResPropertyBagFactory& CResPropertyBagFactory::operator=(const CResPropertyBagF
 CResPropertyBagFactory::~CResPropertyBagFactory() = default;
 
 CZRauto_ptr<IResPropertyBag> CResPropertyBagFactory::CreateInstance() {
-    return CZRauto_ptr<IResPropertyBag>(new (std::nothrow) CResPropertyBagFactory());
+    return CZRauto_ptr<IResPropertyBag>(new CResPropertyBagFactory());
 }
 
 CZRauto_ptr<IResPropertyBag> CResPropertyBagFactory::CreateInstance(const CString& text) {

@@ -1,7 +1,5 @@
 #include "catalogue/ResourceFilter.h"
 
-#include <new>
-
 namespace NResourceItem {
 
 CResourceFilter::CResourceFilter() : m_typeList(CResourceTypeList::CreateInstance()) {}
@@ -10,7 +8,7 @@ CResourceFilter& CResourceFilter::operator=(const CResourceFilter& other) = defa
 CResourceFilter::~CResourceFilter() = default;
 
 CZRauto_ptr<IResourceFilter> CResourceFilter::CreateInstance() {
-    return CZRauto_ptr<IResourceFilter>(new (std::nothrow) CResourceFilter());
+    return CZRauto_ptr<IResourceFilter>(new CResourceFilter());
 }
 
 CZRauto_ptr<IResourceTypeList> CResourceFilter::GetResourceTypeList() {

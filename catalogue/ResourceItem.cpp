@@ -1,7 +1,6 @@
 #include "catalogue/ResourceItem.h"
 
 #include <cstdint>
-#include <new>
 
 #include "catalogue/CatalogueContext.h"
 #include "platform/env/Env.h"
@@ -23,13 +22,11 @@ CResourceItemFactory& CResourceItemFactory::operator=(const CResourceItemFactory
 CResourceItemFactory::~CResourceItemFactory() = default;
 
 CZRauto_ptr<IResourceItem> CResourceItemFactory::CreateInstance() {
-    return CZRauto_ptr<IResourceItem>(new (std::nothrow) CResourceItemFactory());
+    return CZRauto_ptr<IResourceItem>(new CResourceItemFactory());
 }
 
 CZRauto_ptr<IResourceItem> CResourceItemFactory::CreateInstance(CKeyTree* tree) {
-    auto* item = new (std::nothrow) CResourceItemFactory();
-    if (!item)
-        return CZRauto_ptr<IResourceItem>();
+    auto* item = new CResourceItemFactory();
     CZRauto_ptr<IResourceItem> handle(item);
     item->FromKeyTree(tree);
     return handle;

@@ -4,7 +4,6 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <string>
 
 #include "catalogue/CatalogueContext.h"
@@ -91,7 +90,7 @@ CResourceItemPersistFactory& CResourceItemPersistFactory::operator=(
 CResourceItemPersistFactory::~CResourceItemPersistFactory() = default;
 
 CZRauto_ptr<IResourceItemPersist> CResourceItemPersistFactory::CreateInstance() {
-    return CZRauto_ptr<IResourceItemPersist>(new (std::nothrow) CResourceItemPersistFactory());
+    return CZRauto_ptr<IResourceItemPersist>(new CResourceItemPersistFactory());
 }
 
 void CResourceItemPersistFactory::OnZRunknownFinalize() {}
@@ -154,9 +153,7 @@ CZRauto_ptr<IResourceItem> CResourceItemPersistFactory::ParseResourceText(std::s
         *schema = number;
     if (number != RES_SCHEMA)
         return CZRauto_ptr<IResourceItem>();
-    auto* item = new (std::nothrow) CResourceItemFactory();
-    if (!item)
-        return CZRauto_ptr<IResourceItem>();
+    auto* item = new CResourceItemFactory();
     CZRauto_ptr<IResourceItem> handle(item);
     item->_load(std::move(values[1]), std::move(values[2]), std::move(values[3]),
                 std::move(values[4]), std::move(values[5]));

@@ -1,7 +1,6 @@
 #include "catalogue/ResourceTypeList.h"
 
 #include <iterator>
-#include <new>
 
 namespace NResourceItem {
 
@@ -20,7 +19,7 @@ CResourceTypeList& CResourceTypeList::operator=(const CResourceTypeList& other) 
 CResourceTypeList::~CResourceTypeList() = default;
 
 CZRauto_ptr<IResourceTypeList> CResourceTypeList::CreateInstance() {
-    return CZRauto_ptr<IResourceTypeList>(new (std::nothrow) CResourceTypeList());
+    return CZRauto_ptr<IResourceTypeList>(new CResourceTypeList());
 }
 
 void CResourceTypeList::Put(const CString& type) {
