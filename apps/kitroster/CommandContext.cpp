@@ -1,0 +1,75 @@
+#include "apps/kitroster/CommandContext.h"
+
+#include <cstdio>
+
+#include "apps/kitroster/TextEncoding.h"
+#include "catalogue/CatalogueContext.h"
+#include "platform/registry/Registry.h"
+#include "resources/strings/StringTable.h"
+
+namespace kitroster::cli {
+
+using NResourceItem::CKitrosterFactory;
+using NResourceItem::IKitroster;
+
+void SetAction(CLI::App* sub, SCommandContext& ctx, std::function<int()> run) {
+    sub->callback([&ctx, run = std::move(run)] { ctx.action = run; });
+}
+
+void ApplyGlobalOptions(const SCommandContext& ctx) {
+    // KITROSTER_REGISTRY is honoured by the store itself when no file is given here.
+    if (!ctx.registryFile.empty())
+        kitroster::CRegistry::SetMachineLocation(ctx.registryFile);
+    if (!ctx.settingsRoot.empty())
+        NResourceItem::SetSettingsRootOverride(FromUtf8(ctx.settingsRoot));
+}
+
+int Report(const CString& message, int code) {
+    std::fprintf(stderr, "kitroster: %s\n", ToUtf8(message).c_str());
+    return code;
+}
+
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "%s\nRun with --help for more information.\n", message.c_str());
+    return kExitUsage;
+}
+
+void PrintLine(const CString& line) {
+    std::printf("%s\n", ToUtf8(line).c_str());
+}
+
+SCatalogue LoadCatalogue() {
+    SCatalogue catalogue;
+    catalogue.collection = CKitrosterFactory::CreateInstance();
+    catalogue.clean = catalogue.collection->Load();
+    if (!catalogue.clean) {
+        CString warning;
+        warning.Format(
+            "warning: some resource files in '%s' could not be read (schema mismatch "
+            "or read error) and were skipped; see the log for their names",
+            NResourceItem::GetCatalogueFolder().GetString());
+        Report(warning);
+    }
+    return catalogue;
+}
+
+int RequireCleanCatalogue(const SCatalogue& catalogue) {
+    if (catalogue.clean)
+        return kExitOk;
+    return Report("nothing changed: the catalogue did not load cleanly");
+}
+
+int SaveCatalogue(IKitroster* collection) {
+    if (collection->Save())
+        return kExitOk;
+    return Report(
+        FormatResString(IDS_SAVE_FAILED, NResourceItem::GetCatalogueFolder().GetString()));
+}
+
+CString UnknownResourceMessage(const CString& id) {
+    CString message;
+    message.Format("%s does not exist", id.GetString());
+    return message;
+}
+
+}  // namespace kitroster::cli

@@ -1,0 +1,62 @@
+// What every command of the kitroster tool shares: the global options, the exit codes,
+// the chosen command's action, and the few steps every catalogue command takes (apply
+// the global options, load the catalogue, report a refusal, save).
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "catalogue/Kitroster.h"
+#include "common/CString.h"
+
+namespace kitroster::cli {
+
+enum ExitCode : int {
+    kExitOk = 0,
+    kExitRefused = 1,  // a refusal, an unknown identifier, a catalogue that did not load cleanly
+    kExitUsage = 2,    // the command line is wrong
+};
+
+struct SCommandContext {
+    // Global options.
+    std::string registryFile;  // --registry
+    std::string settingsRoot;  // --root
+    // Set by the parsed command's callback; run by main after parsing.
+    std::function<int()> action;
+};
+
+// Registers a command: `sub`'s callback makes `run` the action main runs after parsing,
+// once the global options are in effect.
+void SetAction(CLI::App* sub, SCommandContext& ctx, std::function<int()> run);
+
+// Points the registry and the settings root at what the global options say.
+void ApplyGlobalOptions(const SCommandContext& ctx);
+
+// Prints "kitroster: <message>" on stderr (UTF-8) and returns `code`.
+int Report(const CString& message, int code = kExitRefused);
+// Prints a usage error the way CLI11 does and returns kExitUsage.
+int UsageError(const std::string& message);
+// Prints one line on stdout, converted to UTF-8.
+void PrintLine(const CString& line);
+
+// A loaded catalogue. `clean` is false when Load reported a file it could not accept
+// (schema mismatch or read failure); a warning has been printed then.
+struct SCatalogue {
+    NResourceItem::CZRauto_ptr<NResourceItem::IKitroster> collection;
+    bool clean = true;
+};
+SCatalogue LoadCatalogue();
+
+// For commands that change the catalogue: a catalogue that did not load cleanly is not
+// changed, because a file it skipped could be overwritten. Returns kExitOk to go on.
+int RequireCleanCatalogue(const SCatalogue& catalogue);
+
+// Saves the catalogue; a failure is reported (string 19) and gives kExitRefused.
+int SaveCatalogue(NResourceItem::IKitroster* collection);
+
+// The message for an identifier that names no resource.
+CString UnknownResourceMessage(const CString& id);
+
+}  // namespace kitroster::cli

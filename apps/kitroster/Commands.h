@@ -1,0 +1,18 @@
+// The command groups of the kitroster tool. Each group lives in its own file and adds its
+// subcommands to the application; main.cpp calls every Register function.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include "apps/kitroster/CommandContext.h"
+
+namespace kitroster::cli {
+
+// list, show, deps, search (ListCommands.cpp).
+void RegisterListCommands(CLI::App& app, SCommandContext& ctx);
+// add, set, rename, delete (EditCommands.cpp).
+void RegisterEditCommands(CLI::App& app, SCommandContext& ctx);
+// reg get, reg set, reg export, reg import (RegistryCommands.cpp).
+void RegisterRegistryCommands(CLI::App& app, SCommandContext& ctx);
+
+}  // namespace kitroster::cli

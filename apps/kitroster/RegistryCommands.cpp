@@ -1,0 +1,126 @@
+// Commands over the machine configuration store: reg get, reg set, reg export, reg import.
+// Key paths are relative to HKEY_LOCAL_MACHINE ("Software\Corvent\ZRSync\LocalSettings").
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "apps/kitroster/Commands.h"
+#include "platform/registry/Registry.h"
+
+namespace kitroster::cli {
+namespace {
+
+struct SRegOptions {
+    std::string key, name, text, dword, file;
+};
+
+int RunGet(const SRegOptions& o) {
+    std::optional<RegValue> value = CRegistry::Machine().QueryValue(o.key, o.name);
+    if (!value)
+        return Report(CString(("value '" + o.name + "' not found under '" + o.key + "'").c_str()));
+    if (value->type == RegType::kDword) {
+        std::printf("%u\n", value->dword);
+    } else {
+        std::printf("%s\n", value->text.c_str());
+    }
+    return kExitOk;
+}
+
+// Decimal, or hexadecimal with 0x; the whole text must be a number of at most 32 bits.
+bool ParseDword(const std::string& text, uint32_t* value) {
+    if (text.empty() || text[0] == '-' || text[0] == '+')
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    const unsigned long long number = std::strtoull(text.c_str(), &end, 0);
+    if (errno != 0 || *end != '\0' || number > 0xFFFFFFFFull)
+        return false;
+    *value = static_cast<uint32_t>(number);
+    return true;
+}
+
+int RunSet(const SRegOptions& o, bool isDword) {
+    CRegistry& registry = CRegistry::Machine();
+    bool stored = false;
+    if (isDword) {
+        uint32_t number = 0;
+        if (!ParseDword(o.dword, &number))
+            return UsageError("reg set: --dword needs a number from 0 to 4294967295");
+        stored = registry.SetDword(o.key, o.name, number);
+    } else {
+        stored = registry.SetString(o.key, o.name, o.text);
+    }
+    if (!stored) {
+        return Report(CString(
+            ("the registry store '" + registry.location() + "' cannot be written").c_str()));
+    }
+    return kExitOk;
+}
+
+int RunExport(const SRegOptions& o) {
+    std::fputs(CRegistry::Machine().ExportRegedit4(o.key).c_str(), stdout);
+    return kExitOk;
+}
+
+int RunImport(const SRegOptions& o) {
+    std::string text;
+    if (o.file == "-") {
+        text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    } else {
+        std::ifstream in(o.file, std::ios::binary);
+        if (!in) {
+            return Report(
+                CString(("cannot read '" + o.file + "': " + std::strerror(errno)).c_str()));
+        }
+        std::ostringstream buffer;
+        buffer << in.rdbuf();
+        text = buffer.str();
+    }
+    std::string error;
+    if (!CRegistry::Machine().ImportRegedit4(text, &error)) {
+        return Report(CString((o.file + ": " + error).c_str()));
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+void RegisterRegistryCommands(CLI::App& app, SCommandContext& ctx) {
+    auto o = std::make_shared<SRegOptions>();
+    CLI::App* reg = app.add_subcommand("reg", "Read and change the machine configuration store");
+    reg->require_subcommand(1);
+
+    CLI::App* get = reg->add_subcommand("get", "Print one value");
+    get->add_option("KEY", o->key, "Key path under HKEY_LOCAL_MACHINE")->required();
+    get->add_option("NAME", o->name, "Value name")->required();
+    SetAction(get, ctx, [o] { return RunGet(*o); });
+
+    CLI::App* set = reg->add_subcommand("set", "Write one value");
+    set->add_option("KEY", o->key, "Key path under HKEY_LOCAL_MACHINE")->required();
+    set->add_option("NAME", o->name, "Value name")->required();
+    CLI::Option* sz = set->add_option("--sz", o->text, "Write a string value");
+    CLI::Option* dword =
+        set->add_option("--dword", o->dword, "Write a DWORD value (decimal or 0x...)");
+    sz->excludes(dword);
+    dword->excludes(sz);
+    set->require_option(1);
+    SetAction(set, ctx, [o, dword] { return RunSet(*o, dword->count() > 0); });
+
+    CLI::App* exportCmd = reg->add_subcommand("export", "Print keys and values as REGEDIT4 text");
+    exportCmd->add_option("KEY", o->key, "Only this key and what lies below it");
+    SetAction(exportCmd, ctx, [o] { return RunExport(*o); });
+
+    CLI::App* importCmd = reg->add_subcommand("import", "Apply a REGEDIT4 file ('-' reads stdin)");
+    importCmd->add_option("FILE", o->file, "REGEDIT4 file")->required();
+    SetAction(importCmd, ctx, [o] { return RunImport(*o); });
+}
+
+}  // namespace kitroster::cli
