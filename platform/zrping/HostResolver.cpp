@@ -84,9 +84,9 @@ ResolveResult ResolveHost(const std::string& host, Clock::time_point deadline,
                 state->found = ok;
                 state->addresses = std::move(found);
                 state->finished = true;
+                s_outstanding.fetch_sub(1);
             }
             state->done.notify_all();
-            s_outstanding.fetch_sub(1);
         }).detach();
     } catch (const std::system_error&) {
         s_outstanding.fetch_sub(1);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <thread>
 
 #include "platform/zrping/HostResolver.h"
 #include "platform/zrping/IcmpProbe.h"
@@ -197,11 +198,27 @@ TEST(ZRPingTest, HangingNameLookupIsAbandonedAtTheDeadline) {
     // Numeric addresses never wait for the resolver.
     EXPECT_TRUE(prober.IsReachable("127.0.0.1", 50));
 
+    // Once kMaxAbandonedLookups lookups hang, a new one fails at once instead of starting
+    // yet another thread and waiting out its whole wait.
+    while (OutstandingLookups() < kMaxAbandonedLookups) {
+        EXPECT_FALSE(prober.IsReachable("slow.example", 1));
+    }
+    const auto full = Clock::now();
+    EXPECT_FALSE(prober.IsReachable("slow.example", 5000));
+    EXPECT_LT(ElapsedMs(full), 100);
+
     {
         std::lock_guard<std::mutex> lock(gate->mutex);
         gate->open = true;
     }
     gate->cv.notify_all();
+    // The abandoned lookups finish and free their slots.
+    const auto drain = Clock::now();
+    while (OutstandingLookups() > 0 && ElapsedMs(drain) < 5000)
+        std::this_thread::yield();
+    EXPECT_EQ(0, OutstandingLookups());
+    EXPECT_TRUE(prober.IsReachable("slow.example", 500));
+    EXPECT_EQ(2, calls);
 }
 
 TEST(ZRPingTest, InternetChecksumMatchesKnownVectors) {
