@@ -1,0 +1,163 @@
+// The exported C interface of the profile edition library, loaded the way a host loads it.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "profile_res/ProfileExport.h"
+#include "tests/profile_res/ProfileTestSupport.h"
+
+namespace kitroster::profile_test {
+namespace {
+
+class ProfileExport : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_handle = dlopen(KITROSTER_PROFILE_EDITION_PATH, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(m_handle, nullptr) << dlerror();
+        m_exportFile =
+            reinterpret_cast<PFN_ExportFileFromResource>(dlsym(m_handle, "ExportFileFromResource"));
+        m_exportProfile =
+            reinterpret_cast<PFN_ExportZEBProfile>(dlsym(m_handle, "ExportZEBProfile"));
+        ASSERT_NE(m_exportFile, nullptr);
+        ASSERT_NE(m_exportProfile, nullptr);
+        m_committed = ReadFile(KITROSTER_PROFILE_DB_PATH);
+        ASSERT_EQ(m_committed.size(), 128000u);
+    }
+    void TearDown() override {
+        if (m_handle) {
+            dlclose(m_handle);
+        }
+    }
+    std::u16string Target(const char* name) const {
+        const std::string path = (m_folder.Path() / name).string();
+        return std::u16string(path.begin(), path.end());  // temp paths are ASCII
+    }
+
+    CTempFolder m_folder;
+    void* m_handle = nullptr;
+    PFN_ExportFileFromResource m_exportFile = nullptr;
+    PFN_ExportZEBProfile m_exportProfile = nullptr;
+    std::string m_committed;
+};
+
+TEST_F(ProfileExport, WritesTheProfileDatabaseThatSqliteReads) {
+    ASSERT_EQ(m_exportProfile(Target("profile.db").c_str()), 1);
+    const auto path = m_folder.Path() / "profile.db";
+    EXPECT_EQ(std::filesystem::file_size(path), 128000u);
+    EXPECT_TRUE(ReadFile(path) == m_committed);
+    EXPECT_EQ(m_folder.Entries(), std::vector<std::string>{"profile.db"});
+
+    CTestDb db(path);
+    EXPECT_EQ(db.Value("PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(db.Value("PRAGMA page_size"), "1024");
+    EXPECT_EQ(db.Value("PRAGMA page_count"), "125");
+    EXPECT_EQ(db.Value("PRAGMA encoding"), "UTF-8");
+    EXPECT_EQ(db.Rows("SELECT type, name FROM sqlite_schema ORDER BY name"),
+              (std::vector<std::string>{"table|Profile", "index|sqlite_autoindex_Profile_1"}));
+    // name | declared type | position in the primary key
+    const std::vector<std::string> columns = {"ProfileName|VARCHAR(1024)|1",
+                                              "Country|VARCHAR(1024)|2",
+                                              "NetProvider|VARCHAR(1024)|3",
+                                              "CallType|INTEGER|4",
+                                              "APNname|VARCHAR(1024)|0",
+                                              "CallNumber|VARCHAR(1024)|0",
+                                              "UserName|VARCHAR(1024)|0",
+                                              "Password|VARCHAR(1024)|0",
+                                              "DNSYN|INTEGER|0",
+                                              "PrimaryDNS|VARCHAR(1024)|0",
+                                              "SecondaryDNS|VARCHAR(1024)|0",
+                                              "QosMin|VARCHAR(1024)|0",
+                                              "QosReq|VARCHAR(1024)|0",
+                                              "AuthType|INTEGER|0",
+                                              "DefaultProfile|INTEGER|5",
+                                              "LastConnect|INTEGER|0",
+                                              "ShowList|INTEGER|0",
+                                              "MCC|INTEGER|7",
+                                              "MNC|INTEGER|8",
+                                              "HSDPA|INTEGER|6",
+                                              "COMMON|INTEGER|0",
+                                              "AM|COMMON INTEGER|0",
+                                              "LATIN|INTEGER|0",
+                                              "Imitation|INTEGER|0"};
+    EXPECT_EQ(db.Rows("SELECT name, type, pk FROM pragma_table_info('Profile') ORDER BY cid"),
+              columns);
+    EXPECT_EQ(db.Value("SELECT count(*), count(DISTINCT Country), count(DISTINCT NetProvider), "
+                       "count(DISTINCT Country || '|' || NetProvider) FROM Profile"),
+              "596|84|198|198");
+}
+
+TEST_F(ProfileExport, ReplacesAnExistingTargetWhole) {
+    const auto path = m_folder.Path() / "profile.db";
+    WriteFile(path, std::string(300000, 'x'));  // longer than the database
+    ASSERT_EQ(m_exportFile(u"profile", Target("profile.db").c_str()), 1);  // name ignores case
+    EXPECT_TRUE(ReadFile(path) == m_committed);
+    ASSERT_EQ(m_exportProfile(Target("profile.db").c_str()), 1);
+    EXPECT_TRUE(ReadFile(path) == m_committed);
+    EXPECT_EQ(m_folder.Entries(), std::vector<std::string>{"profile.db"});
+}
+
+TEST_F(ProfileExport, FailuresReturnZeroAndLeaveEverythingAsItWas) {
+    WriteFile(m_folder.Path() / "existing.db", "previous contents");
+    std::filesystem::create_directory(m_folder.Path() / "folder");
+    const std::u16string unpaired = Target("bad") + u"\xD800.db";
+    const auto integerId = reinterpret_cast<const char16_t*>(static_cast<std::uintptr_t>(1));
+    struct {
+        const char* what;
+        const char16_t* name;
+        std::u16string target;
+        bool nullTarget;
+    } const cases[] = {
+        {"unknown name, existing target", u"NOPE", Target("existing.db"), false},
+        {"unknown name, new target", u"PROFILES", Target("new.db"), false},
+        {"integer resource id", integerId, Target("new.db"), false},
+        {"null name", nullptr, Target("new.db"), false},
+        {"folder does not exist", u"PROFILE", Target("missing/new.db"), false},
+        {"target is a folder", u"PROFILE", Target("folder"), false},
+        {"target is a file used as a folder", u"PROFILE", Target("existing.db/new.db"), false},
+        {"empty target", u"PROFILE", u"", false},
+        {"unpaired surrogate in target", u"PROFILE", unpaired, false},
+        {"null target", u"PROFILE", u"", true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(m_exportFile(c.name, c.nullTarget ? nullptr : c.target.c_str()), 0) << c.what;
+        EXPECT_EQ(ReadFile(m_folder.Path() / "existing.db"), "previous contents") << c.what;
+        EXPECT_TRUE(std::filesystem::is_empty(m_folder.Path() / "folder")) << c.what;
+        EXPECT_EQ(m_folder.Entries(), (std::vector<std::string>{"existing.db", "folder"}))
+            << c.what;
+    }
+    EXPECT_EQ(m_exportProfile(nullptr), 0);
+}
+
+TEST_F(ProfileExport, ConcurrentExportsToOneTargetEachReplaceItWhole) {
+    std::vector<std::thread> threads;
+    std::atomic<int> failures{0};
+    const std::u16string target = Target("profile.db");
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 10; ++i) {
+                failures += m_exportProfile(target.c_str()) == 1 ? 0 : 1;
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(failures, 0);
+    EXPECT_TRUE(ReadFile(m_folder.Path() / "profile.db") == m_committed);
+    EXPECT_EQ(m_folder.Entries(), std::vector<std::string>{"profile.db"});
+}
+
+TEST_F(ProfileExport, ExportsOnlyItsInterfaceAndItsVersion) {
+    const auto* version =
+        static_cast<const char*>(dlsym(m_handle, "KitrosterProfileEditionVersion"));
+    ASSERT_NE(version, nullptr);
+    EXPECT_STREQ(version, "1.0.0.17");
+    EXPECT_EQ(dlsym(m_handle, "kitroster_profile_db_begin"), nullptr);
+    Dl_info info{};
+    ASSERT_NE(dladdr(reinterpret_cast<void*>(m_exportProfile), &info), 0);
+    EXPECT_EQ(std::filesystem::path(info.dli_fname).filename(), "libKitroster.so");
+}
+
+}  // namespace
+}  // namespace kitroster::profile_test
