@@ -228,19 +228,30 @@ bool SplitPath::CreateFolder() {
 
 bool SplitPath::_createFolder(const CString& folder) const {
     EnvStatus status = m_env->CreateDirectory(folder.str());
-    if (status.ok() || status.error() == kitroster::kErrorAlreadyExists)
+    if (_isFolderNow(folder, status))
         return true;
     if (status.error() == kitroster::kErrorPathNotFound) {
         const int split = std::max(folder.ReverseFind('\\'), folder.ReverseFind('/'));
         if (split <= 0 || !_createFolder(folder.Left(split)))
             return false;
         status = m_env->CreateDirectory(folder.str());
-        if (status.ok() || status.error() == kitroster::kErrorAlreadyExists)
+        if (_isFolderNow(folder, status))
             return true;
     }
     ZR_LOG(s_log, ZRLOG_FAILURE, "Failed to create directory '%s' - error code: %ld",
            folder.GetString(), static_cast<long>(status.error()));
     return false;
+}
+
+bool SplitPath::_isFolderNow(const CString& folder, const EnvStatus& created) const {
+    if (created.ok())
+        return true;
+    if (created.error() != kitroster::kErrorAlreadyExists)
+        return false;
+    // "Already exists" is success only for a folder: a file of that name would make every
+    // later write into the folder fail. When the check itself fails, trust the error.
+    kitroster::FileInfo info;
+    return !m_env->GetFileInfo(folder.str(), &info).ok() || info.isDirectory;
 }
 
 bool SplitPath::GetFileInfo(uint64_t& lastWriteTime, int64_t& size) const {

@@ -85,7 +85,7 @@ class KITROSTER_API SplitPath : public ISplitPath {
     bool MakeReadOnly();
 
     // Creates the folder with every missing parent. True when it exists afterwards (also
-    // when the folder part is empty).
+    // when the folder part is empty); false when a file stands where a folder should be.
     bool CreateFolder();
 
     // Last-write time (file time) and size of the file. The time is 0 when the file cannot
@@ -116,6 +116,7 @@ class KITROSTER_API SplitPath : public ISplitPath {
     void _log() const;
     bool _exists(const CString& path, const char* operation) const;
     bool _createFolder(const CString& folder) const;
+    bool _isFolderNow(const CString& folder, const kitroster::EnvStatus& created) const;
     int _suffixPosition() const;
 
   private:

@@ -146,6 +146,13 @@ TEST(SplitPathTest, CreateFolderBuildsParentsAndStopsAtFirstFailure) {
         EXPECT_TRUE(SplitPath(dir.Path("A/B/C").c_str()).exists());
         EXPECT_TRUE(deep.CreateFolder()) << "an existing folder is success";
         EXPECT_TRUE(SplitPath("file-in-current-folder.txt").CreateFolder());
+
+        // A file where a folder (or one of its parents) should be is a failure.
+        ASSERT_TRUE(kitroster::Env::Default()->WriteStringToFile(dir.Path("F"), "").ok());
+        CLogCapture log("VIDEO_AVCOMMON=0x0d");
+        EXPECT_FALSE(SplitPath((dir.Path("F") + "\\").c_str()).CreateFolder());
+        EXPECT_FALSE(SplitPath((dir.Path("F") + "\\G\\x").c_str()).CreateFolder());
+        EXPECT_EQ(2u, log.Count("error code: 183", ZRLOG_FAILURE));
     }
 
     // Creating <dir>/P/Q/R where none exists: R (path not found), Q (not found), P,
