@@ -25,8 +25,6 @@
 //     2026-12-08 06:10:00.123 [pid:tid] KITROSTER WARN ResourceFile.cpp:88 text
 //
 // Thread-safety: all operations are safe for concurrent use.
-//
-// Thread-safety: all operations are safe for concurrent use.
 #pragma once
 
 #include <atomic>
