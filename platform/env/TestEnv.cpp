@@ -17,6 +17,8 @@ bool ContainsNoCase(const std::string& text, const std::string& part) {
     return it != text.end();
 }
 
+}  // namespace
+
 // A file opened through CTestEnv: counts and fails its calls through the Env.
 class CTestFile final : public IFile {
   public:
@@ -30,9 +32,13 @@ class CTestFile final : public IFile {
         return m_inner->Read(buffer, size, read);
     }
     EnvStatus Write(const void* data, size_t size) override {
-        if (EnvStatus s = m_env->_enter(EnvOp::kWrite, m_path); !s.ok())
-            return s;
-        return m_inner->Write(data, size);
+        size_t partial = CTestEnv::kNoPartialWrite;
+        EnvStatus injected = m_env->_enter(EnvOp::kWrite, m_path, &partial);
+        if (injected.ok())
+            return m_inner->Write(data, size);
+        if (partial != CTestEnv::kNoPartialWrite && partial > 0)
+            m_inner->Write(data, std::min(partial, size));
+        return injected;
     }
     EnvStatus Seek(uint64_t offset) override { return m_inner->Seek(offset); }
     EnvStatus GetSize(uint64_t* size) override { return m_inner->GetSize(size); }
@@ -57,8 +63,6 @@ class CTestFile final : public IFile {
     std::unique_ptr<IFile> m_inner;
     std::string m_path;
 };
-
-}  // namespace
 
 const char* EnvOpName(EnvOp op) {
     static const char* const kNames[] = {
@@ -128,22 +132,28 @@ void CTestEnv::Sleep(uint32_t milliseconds) {
 
 // --- Faults and counters ---
 
-void CTestEnv::_addFault(EnvOp op, int n, int remaining, uint32_t error, const std::string& path) {
+void CTestEnv::_addFault(const Fault& fault) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_faults.push_back(Fault{op, path, std::max(n, 1), remaining, error});
+    m_faults.push_back(fault);
+    m_faults.back().nth = std::max(fault.nth, 1);
 }
 
 void CTestEnv::FailNth(EnvOp op, int n, uint32_t error, const std::string& pathSubstring) {
-    _addFault(op, n, 1, error, pathSubstring);
+    _addFault(Fault{op, pathSubstring, n, 1, error});
 }
 
 void CTestEnv::FailFrom(EnvOp op, int n, uint32_t error, const std::string& pathSubstring) {
-    _addFault(op, n, -1, error, pathSubstring);
+    _addFault(Fault{op, pathSubstring, n, -1, error});
+}
+
+void CTestEnv::FailNthWritePartially(int n, size_t bytesWritten, uint32_t error,
+                                     const std::string& pathSubstring) {
+    _addFault(Fault{EnvOp::kWrite, pathSubstring, n, 1, error, bytesWritten});
 }
 
 void CTestEnv::SimulateSharingViolation(const std::string& pathSubstring, int count) {
     if (count > 0)
-        _addFault(EnvOp::kOpenFile, 1, count, kErrorSharingViolation, pathSubstring);
+        _addFault(Fault{EnvOp::kOpenFile, pathSubstring, 1, count, kErrorSharingViolation});
 }
 
 void CTestEnv::ClearFaults() {
@@ -173,7 +183,7 @@ void CTestEnv::ResetCounts() {
     m_openedForWrite.clear();
 }
 
-EnvStatus CTestEnv::_enter(EnvOp op, const std::string& path) {
+EnvStatus CTestEnv::_enter(EnvOp op, const std::string& path, size_t* partialBytes) {
     std::lock_guard<std::mutex> lock(m_mutex);
     ++m_counts[static_cast<int>(op)];
     for (auto it = m_faults.begin(); it != m_faults.end(); ++it) {
@@ -182,6 +192,8 @@ EnvStatus CTestEnv::_enter(EnvOp op, const std::string& path) {
         if (++it->matched < it->nth)
             continue;
         const uint32_t error = it->error;
+        if (partialBytes)
+            *partialBytes = it->partialBytes;
         if (it->remaining > 0 && --it->remaining == 0)
             m_faults.erase(it);
         ++m_injected;

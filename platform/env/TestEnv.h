@@ -39,6 +39,8 @@
 
 namespace kitroster {
 
+class CTestFile;
+
 // Operations that CTestEnv counts. All can be failed except kSleep.
 enum class EnvOp {
     kOpenFile,
@@ -91,6 +93,10 @@ class KR_ENV_API CTestEnv : public EnvWrapper {
     void FailNth(EnvOp op, int n, uint32_t error, const std::string& pathSubstring = "");
     // The same, but the n-th call and every later matching call fail.
     void FailFrom(EnvOp op, int n, uint32_t error, const std::string& pathSubstring = "");
+    // A torn write: the n-th matching IFile::Write from now on writes only its first
+    // `bytesWritten` bytes, then fails with `error` (a disk filling up mid-write).
+    void FailNthWritePartially(int n, size_t bytesWritten, uint32_t error,
+                               const std::string& pathSubstring = "");
     // The next `count` opens of a path containing `pathSubstring` (without regard to
     // case) fail with kErrorSharingViolation, as if another process held the file.
     void SimulateSharingViolation(const std::string& pathSubstring, int count);
@@ -141,21 +147,24 @@ class KR_ENV_API CTestEnv : public EnvWrapper {
     std::string GetUserName() override;
     uint32_t GetProcessId() override;
 
-    // Counts a call of `op` on `path` and returns the injected failure when one fires.
-    // Used by the files this Env opens; tests need not call it.
-    EnvStatus _enter(EnvOp op, const std::string& path);
-
   private:
+    friend class CTestFile;
+    static constexpr size_t kNoPartialWrite = static_cast<size_t>(-1);
+
     struct Fault {
         EnvOp op;
         std::string pathSubstring;
         int nth;        // fires from the nth matching call on
         int remaining;  // failures left; -1 for unlimited
         uint32_t error;
+        size_t partialBytes = kNoPartialWrite;  // torn writes: bytes written before failing
         int matched = 0;
     };
 
-    void _addFault(EnvOp op, int n, int remaining, uint32_t error, const std::string& path);
+    void _addFault(const Fault& fault);
+    // Counts a call of `op` on `path` and returns the injected failure when one fires;
+    // `*partialBytes` (when given) receives how much of a torn write still goes through.
+    EnvStatus _enter(EnvOp op, const std::string& path, size_t* partialBytes = nullptr);
 
     mutable std::mutex m_mutex;
     uint32_t m_ticks = kInitialTickCount;

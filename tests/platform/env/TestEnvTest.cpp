@@ -55,6 +55,12 @@ TEST(TestEnv, InjectedFaultsFireExactlyOnTheChosenCall) {
     EXPECT_EQ(env.CallCount(EnvOp::kWrite), 5);
     EXPECT_EQ(env.InjectedFailures(), 1);
 
+    // A torn write leaves its first bytes behind.
+    env.FailNthWritePartially(1, 3, kErrorDiskFull, "torn");
+    EXPECT_EQ(env.WriteStringToFile(dir.Path("torn"), "abcdef").error(), kErrorDiskFull);
+    ASSERT_TRUE(env.ReadFileToString(dir.Path("torn"), &text).ok());
+    EXPECT_EQ(text, "abc");
+
     // From the second call on, and only for matching paths.
     env.FailFrom(EnvOp::kMoveFile, 2, kErrorAccessDenied, "/SRC");
     ASSERT_TRUE(env.WriteStringToFile(dir.Path("src"), "s").ok());
