@@ -146,6 +146,10 @@ void CTestEnv::FailFrom(EnvOp op, int n, uint32_t error, const std::string& path
     _addFault(Fault{op, pathSubstring, n, -1, error});
 }
 
+void CTestEnv::FailAllFrom(int n, uint32_t error) {
+    _addFault(Fault{EnvOp::kCount, "", n, -1, error});
+}
+
 void CTestEnv::FailNthWritePartially(int n, size_t bytesWritten, uint32_t error,
                                      const std::string& pathSubstring) {
     _addFault(Fault{EnvOp::kWrite, pathSubstring, n, 1, error, bytesWritten});
@@ -187,7 +191,7 @@ EnvStatus CTestEnv::_enter(EnvOp op, const std::string& path, size_t* partialByt
     std::lock_guard<std::mutex> lock(m_mutex);
     ++m_counts[static_cast<int>(op)];
     for (auto it = m_faults.begin(); it != m_faults.end(); ++it) {
-        if (it->op != op || !ContainsNoCase(path, it->pathSubstring))
+        if ((it->op != op && it->op != EnvOp::kCount) || !ContainsNoCase(path, it->pathSubstring))
             continue;
         if (++it->matched < it->nth)
             continue;

@@ -93,6 +93,10 @@ class KR_ENV_API CTestEnv : public EnvWrapper {
     void FailNth(EnvOp op, int n, uint32_t error, const std::string& pathSubstring = "");
     // The same, but the n-th call and every later matching call fail.
     void FailFrom(EnvOp op, int n, uint32_t error, const std::string& pathSubstring = "");
+    // Every counted call of any operation (Sleep excepted) from the n-th one on fails with
+    // `error`, as if the process died there: nothing from that call on reaches the disk.
+    // Crash-safety tests run an operation once per n and check what is left.
+    void FailAllFrom(int n, uint32_t error);
     // A torn write: the n-th matching IFile::Write from now on writes only its first
     // `bytesWritten` bytes, then fails with `error` (a disk filling up mid-write).
     void FailNthWritePartially(int n, size_t bytesWritten, uint32_t error,
@@ -152,7 +156,7 @@ class KR_ENV_API CTestEnv : public EnvWrapper {
     static constexpr size_t kNoPartialWrite = static_cast<size_t>(-1);
 
     struct Fault {
-        EnvOp op;
+        EnvOp op;  // kCount: every operation
         std::string pathSubstring;
         int nth;        // fires from the nth matching call on
         int remaining;  // failures left; -1 for unlimited

@@ -87,6 +87,23 @@ TEST(TestEnv, InjectedFaultsFireExactlyOnTheChosenCall) {
     EXPECT_TRUE(env.CreateDirectory(dir.Path("d")).ok());
 }
 
+TEST(TestEnv, FailAllFromStopsEveryLaterCallLikeACrash) {
+    CTempDir dir;
+    CTestEnv env;
+    env.FailAllFrom(3, kErrorIoDevice);
+    EXPECT_TRUE(env.CreateDirectory(dir.Path("d")).ok());  // call 1
+    // Call 2 opens (and creates) the file, call 3 is the write, call 4 the close.
+    EXPECT_EQ(env.WriteStringToFile(dir.Path("d/f"), "data").error(), kErrorIoDevice);
+    EXPECT_EQ(env.DeleteFile(dir.Path("d/f")).error(), kErrorIoDevice);
+    std::vector<std::string> names;
+    EXPECT_EQ(env.FindFiles(dir.Path("d"), "*", &names).error(), kErrorIoDevice);
+    EXPECT_EQ(env.InjectedFailures(), 4);
+    env.ClearFaults();
+    FileInfo info;
+    ASSERT_TRUE(env.GetFileInfo(dir.Path("d/f"), &info).ok());
+    EXPECT_EQ(info.size, 0u);
+}
+
 TEST(TestEnv, SimulatedSharingViolationsAndCounters) {
     CTempDir dir;
     CTestEnv env;
