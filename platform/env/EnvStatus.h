@@ -48,7 +48,7 @@ class KR_ENV_API EnvStatus {
     // message that names the file involved.
     static EnvStatus Error(uint32_t error, int errnoValue, std::string message);
     // A failure from errno, mapped to the nearest Windows error code (Win32ErrorFromErrno).
-    // `context` names the operation and the file, e.g. "open C:\\data\\x.zrr".
+    // `context` names the operation and the file, e.g. "open C:\data\x.zrr".
     static EnvStatus FromErrno(int errnoValue, const std::string& context);
 
     bool ok() const { return m_error == kErrorSuccess; }

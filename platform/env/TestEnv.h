@@ -8,8 +8,9 @@
 //   - call counters per operation (EnvOp), and the list of files opened for writing;
 //   - injected faults: the n-th call of an operation (counted from when the fault is set,
 //     optionally only calls whose path contains a text) fails with a chosen Windows
-//     error, once or from then on; simulated sharing violations for opens of a path.
-//     A failed call does nothing: it does not reach the real Env;
+//     error, once or from then on; simulated sharing violations for opens of a path;
+//     torn writes (FailNthWritePartially); a simulated crash (FailAllFrom: every call from
+//     the n-th on fails). A failed call does nothing: it does not reach the real Env;
 //   - fixed identities: computer name, user name, process id, GUID sequence.
 // Files opened through a CTestEnv are wrapped, so their Read, Write, Sync, Truncate and
 // Close calls are counted and can be failed too.
@@ -22,6 +23,10 @@
 //     env.SetTickCount(0xFFFFF000u);                    // wraps after 4096 ms
 //     ... run the code under test with &env ...
 //     EXPECT_EQ(env.CallCount(EnvOp::kMoveFile), 1);
+//
+// UNC paths in tests: wrap a CPosixEnv whose UNC root is inside the temp folder, e.g.
+//     CPosixEnv posix(dir.Path("unc"));  CTestEnv env(&posix);
+// and "\\srv\share\x" reaches <dir>/unc/srv/share/x.
 //
 // REQUIRES: the target Env outlives the CTestEnv, and the CTestEnv outlives every file
 // opened through it.

@@ -161,6 +161,21 @@ TEST_F(PosixEnvTest, ReadOnlyFilesRefuseWritersEvenForRoot) {
     EXPECT_EQ(m_env.GetFileInfo(W("no\\ro"), &info).error(), kErrorPathNotFound);
 }
 
+TEST_F(PosixEnvTest, UncPathsReachFilesBelowTheUncRoot) {
+    CPosixEnv unc(m_dir.Path("unc"));
+    for (const char* folder : {"unc", "unc/srv", "unc/srv/share"}) {
+        ASSERT_TRUE(m_env.CreateDirectory(m_dir.Path(folder)).ok());
+    }
+    EXPECT_EQ(unc.CreateDirectory("\\\\SRV2\\share").error(), kErrorPathNotFound);
+    ASSERT_TRUE(unc.WriteStringToFile("\\\\srv\\share\\_RES_A.zrr", "a").ok());
+    std::string text;
+    ASSERT_TRUE(m_env.ReadFileToString(m_dir.Path("unc/srv/share/_RES_A.zrr"), &text).ok());
+    EXPECT_EQ(text, "a");
+    std::vector<std::string> names;
+    ASSERT_TRUE(unc.FindFiles("\\\\srv\\share\\", "_res_*.ZRR", &names).ok());
+    EXPECT_EQ(names, std::vector<std::string>{"_RES_A.zrr"});
+}
+
 TEST_F(PosixEnvTest, ClocksAndIdentities) {
     uint64_t now = m_env.GetSystemTimeAsFileTime();
     EXPECT_GT(now, 133485408000000000ULL);  // later than 2024-01-01
