@@ -4,7 +4,8 @@
 //     elements of '|' lists) includes at least what identifier mode includes;
 //   - a specification of exclusions only never includes;
 //   - appending ";*" to a specification without '!' includes every value;
-//   - appending ";!V" for a plain value V excludes V whatever came before.
+//   - appending ";!V" for a plain value V (no ';', '*' or '!') excludes V whatever came
+//     before.
 // Input: the specification, '\n', the value.
 #include <cstdint>
 #include <string>
@@ -42,10 +43,10 @@ bool onlyExclusions(const CString& spec) {
     return any;
 }
 
-// A value that an exact pattern can name: no separator, no asterisk, no leading '!',
-// nothing trimmed.
+// A value that an exact exclusion can name: no separator, no asterisk, no '!' (an
+// exclusion pattern loses every '!'), nothing trimmed.
 bool nameable(const CString& value) {
-    if (value.IsEmpty() || value.Find(';') >= 0 || value.Find('*') >= 0 || value[0] == '!')
+    if (value.IsEmpty() || value.Find(';') >= 0 || value.Find('*') >= 0 || value.Find('!') >= 0)
         return false;
     CString trimmed = value;
     trimmed.Trim();
