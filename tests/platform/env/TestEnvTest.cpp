@@ -1,3 +1,6 @@
+#include <atomic>
+#include <thread>
+
 #include <gtest/gtest.h>
 
 #include "platform/env/TempDir.h"
@@ -127,6 +130,33 @@ TEST(TestEnv, SimulatedSharingViolationsAndCounters) {
     EXPECT_EQ(env.OpenedForWrite(), std::vector<std::string>{dir.Path("_RES_SRV.zrr")});
     env.ResetCounts();
     EXPECT_EQ(env.CallCount(EnvOp::kOpenFile), 0);
+}
+
+TEST(TestEnv, ConcurrentCallersMeetTheInjectedFaultExactlyOnce) {
+    CTempDir dir;
+    CTestEnv env;
+    env.FailNth(EnvOp::kWrite, 150, kErrorDiskFull);
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            std::unique_ptr<IFile> file;
+            OpenOptions options;
+            options.access = kAccessWrite;
+            options.disposition = FileDisposition::kCreateAlways;
+            ASSERT_TRUE(env.OpenFile(dir.Path("t" + std::to_string(t)), options, &file).ok());
+            for (int i = 0; i < 100; ++i) {
+                if (!file->Write("x", 1).ok())
+                    ++failures;
+                env.Sleep(1);
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(failures.load(), 1);
+    EXPECT_EQ(env.CallCount(EnvOp::kWrite), 400);
+    EXPECT_EQ(env.TotalSleptMilliseconds(), 400u);
 }
 
 TEST(TestEnv, FixedIdentities) {
