@@ -111,8 +111,11 @@ void RegisterRegistryCommands(CLI::App& app, SCommandContext& ctx) {
         set->add_option("--dword", o->dword, "Write a DWORD value (decimal or 0x...)");
     sz->excludes(dword);
     dword->excludes(sz);
-    set->require_option(1);
-    SetAction(set, ctx, [o, dword] { return RunSet(*o, dword->count() > 0); });
+    SetAction(set, ctx, [o, sz, dword] {
+        if (sz->count() == 0 && dword->count() == 0)
+            return UsageError("reg set: give the value with --sz TEXT or --dword N");
+        return RunSet(*o, dword->count() > 0);
+    });
 
     CLI::App* exportCmd = reg->add_subcommand("export", "Print keys and values as REGEDIT4 text");
     exportCmd->add_option("KEY", o->key, "Only this key and what lies below it");

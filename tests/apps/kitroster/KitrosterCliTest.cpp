@@ -1,0 +1,368 @@
+// Runs the kitroster binary on a private copy of the demo site with a private registry
+// file, and checks what it prints, what it leaves on disk and its exit codes.
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+struct SResult {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& arg) {
+    std::string quoted = "'";
+    for (char ch : arg) {
+        if (ch == '\'')
+            quoted += "'\\''";
+        else
+            quoted += ch;
+    }
+    return quoted + "'";
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+class KitrosterCliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "kitroster-cli-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+        m_site = m_dir / "site";
+        fs::create_directories(m_site);
+        fs::copy(fs::path(KITROSTER_DEMO_SITE) / "SettingsGeneral", m_site / "SettingsGeneral",
+                 fs::copy_options::recursive);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    // Runs kitroster with the private registry; with `root`, on the site copy.
+    SResult Run(std::initializer_list<std::string> args, bool root = true) {
+        std::string command = "KITROSTER_LOG=off " + Quote(KITROSTER_BIN) + " --registry " +
+                              Quote((m_dir / "registry.db").string());
+        if (root)
+            command += " --root " + Quote(m_site.string());
+        for (const std::string& arg : args)
+            command += " " + Quote(arg);
+        const fs::path out = m_dir / "stdout", err = m_dir / "stderr";
+        command += " >" + Quote(out.string()) + " 2>" + Quote(err.string());
+        const int status = std::system(command.c_str());
+        SResult result;
+        result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.out = ReadFile(out);
+        result.err = ReadFile(err);
+        return result;
+    }
+
+    fs::path ResourceFile(const std::string& id) const {
+        return m_site / "SettingsGeneral" / ("_RES_" + id + ".zrr");
+    }
+    // The value of "FIELD\tvalue" or "CONN.KEY\tvalue" in the output of show.
+    std::string Shown(const std::string& id, const std::string& field) {
+        for (const std::string& line : Lines(Run({"show", id}).out)) {
+            if (line.rfind(field + "\t", 0) == 0)
+                return line.substr(field.size() + 1);
+        }
+        return "<absent>";
+    }
+
+    fs::path m_dir;
+    fs::path m_site;
+};
+
+TEST_F(KitrosterCliTest, ListShowsRowsAndFiltersByTypeLevelAndPattern) {
+    SResult all = Run({"list"});
+    EXPECT_EQ(all.code, 0) << all.err;
+    const std::vector<std::string> rows = Lines(all.out);
+    ASSERT_EQ(rows.size(), 9u);
+    EXPECT_THAT(all.out, HasSubstr("CAM01\tCAMERA_IP\tBed 1 overview camera\tIPADDR=10.0.0.5;"));
+    for (const std::string& row : rows)
+        EXPECT_EQ(std::count(row.begin(), row.end(), '\t'), 4) << row;
+
+    struct SCase {
+        std::vector<std::string> args;
+        size_t rows;
+    };
+    const SCase cases[] = {
+        {{"list", "--type", "CAMERA"}, 4},                          // first component
+        {{"list", "--type", "camera_ip"}, 4},                       // full type, any case
+        {{"list", "--type", "SERVER_MPEG4", "--type", "ROOM"}, 3},  // repeated
+        {{"list", "--type", "IP"}, 0},                              // not a level
+        {{"list", "--filter", "CAM*;!CAM04"}, 3},
+        {{"list", "--filter", "*01"}, 4},
+        {{"list", "--filter", "!CAM*"}, 0},
+        {{"list", "--type", "ASSY", "--filter", "*2"}, 1},
+    };
+    for (const SCase& c : cases) {
+        SResult r;
+        switch (c.args.size()) {
+            case 3:
+                r = Run({c.args[0], c.args[1], c.args[2]});
+                break;
+            case 5:
+                r = Run({c.args[0], c.args[1], c.args[2], c.args[3], c.args[4]});
+                break;
+        }
+        EXPECT_EQ(r.code, 0) << c.args[2];
+        EXPECT_EQ(Lines(r.out).size(), c.rows) << c.args[1] << " " << c.args[2];
+    }
+
+    SResult json = Run({"list", "--type", "ASSY_VIDEO", "--json"});
+    EXPECT_EQ(json.code, 0);
+    const nlohmann::json parsed = nlohmann::json::parse(json.out);
+    ASSERT_EQ(parsed.size(), 2u);
+    EXPECT_EQ(parsed[0]["type"], "ASSY_VIDEO");
+    EXPECT_THAT(parsed[0]["conn"].get<std::string>(), HasSubstr("RES_SERVER=SRV0"));
+}
+
+TEST_F(KitrosterCliTest, ShowDepsAndSearch) {
+    SResult show = Run({"show", "cam01"});
+    EXPECT_EQ(show.code, 0);
+    EXPECT_THAT(show.out, HasSubstr("ID\tCAM01\n"));
+    EXPECT_THAT(show.out, HasSubstr("CONN.PORT\t8080\n"));
+    EXPECT_THAT(show.out, HasSubstr("CAPS.GENERIC\tPTZ\n"));
+    const nlohmann::json parsed = nlohmann::json::parse(Run({"show", "ASSY01", "--json"}).out);
+    EXPECT_EQ(parsed["connProperties"]["RES_CAMERA2"], "CAM02");
+
+    SResult unknown = Run({"show", "NOPE"});
+    EXPECT_EQ(unknown.code, 1);
+    EXPECT_THAT(unknown.err, HasSubstr("NOPE does not exist"));
+
+    EXPECT_EQ(Run({"deps", "SRV01"}).out, "ASSY01\n");
+    EXPECT_EQ(Run({"deps", "cam04"}).out, "ASSY02\n");
+    EXPECT_EQ(Run({"deps", "ASSY02"}).out, "ROOM01\n");
+    SResult none = Run({"deps", "ROOM01"});
+    EXPECT_EQ(none.code, 0);
+    EXPECT_EQ(none.out, "");
+    EXPECT_THAT(none.err, HasSubstr("No other resources appear to depend on ROOM01."));
+    EXPECT_EQ(Run({"deps", "NOPE"}).code, 1);
+
+    EXPECT_EQ(Run({"search", "10.0.0.5"}).out, "CAM01\n");
+    EXPECT_EQ(Lines(Run({"search", "*;!192.168.*"}).out).size(), 7u);
+    SResult nothing = Run({"search", "!10.0.0.5"});
+    EXPECT_EQ(nothing.code, 0);
+    EXPECT_EQ(nothing.out, "");
+    EXPECT_THAT(nothing.err, HasSubstr("No resources found to have configuration properties "
+                                       "matching the specified criteria: '!10.0.0.5'."));
+}
+
+TEST_F(KitrosterCliTest, AddChecksLikeTheEditDialogThenWritesTheFile) {
+    struct SCase {
+        std::string id, name, message;
+    };
+    const SCase refusals[] = {
+        {"CAM01", "x", "This resource id 'CAM01' already exists. Please enter a unique name"},
+        {"cam01", "x", "This resource id 'cam01' already exists."},
+        {"CAM{1}", "x", "Invalid character detected for 'ID'. Entry cannot include '{', '}'"},
+        {"CAM-5", "x", "Resource ID must only use characters A-Z and 0-9!"},
+        {" ", "x", "Resource ID cannot be empty!"},
+        {"A234567890123456789012345678", "x", "longer than 27"},
+        {"CAM05", "Lobby }", "Invalid character detected for 'Name'."},
+    };
+    for (const SCase& c : refusals) {
+        SResult r = Run({"add", c.id, "CAMERA_IP", "--name", c.name});
+        EXPECT_EQ(r.code, 1) << c.id;
+        EXPECT_THAT(r.err, HasSubstr(c.message)) << c.id;
+    }
+    EXPECT_THAT(Run({"add", "CAM05", "CAMERA_IP", "--conn", "A=1;\nB=2;"}).err,
+                HasSubstr("for 'Connectivity'"));
+    EXPECT_EQ(Lines(Run({"list"}).out).size(), 9u);  // nothing was added
+
+    SResult added = Run({"add", "cam05", "CAMERA_IP", "--name", " Caf\xc3\xa9 camera ", "--conn",
+                         "IPADDR=10.0.0.9;PORT=80;"});
+    EXPECT_EQ(added.code, 0) << added.err;
+    // The file is the catalogue's six CR LF lines, the name in Windows-1252.
+    EXPECT_EQ(ReadFile(ResourceFile("CAM05")),
+              "<SCMA> {1000}\r\n<ID> {CAM05}\r\n<TYPE> {CAMERA_IP}\r\n<NAME> {Caf\xe9 camera}\r\n"
+              "<CONN> {IPADDR=10.0.0.9;PORT=80;}\r\n<CAPS> {}\r\n");
+    EXPECT_EQ(Shown("CAM05", "NAME"), "Caf\xc3\xa9 camera");
+}
+
+TEST_F(KitrosterCliTest, RenameChecksThenRewritesReferences) {
+    struct SCase {
+        std::string to, message;
+    };
+    const SCase refusals[] = {
+        {"CAM-1", "Resource ID must only use characters A-Z and 0-9!"},
+        {"CAM{1}", "Invalid character detected for 'ID'."},
+        {"cam01", "The resource name 'cam01' already exists!"},
+        {"CAM02", "The resource name 'CAM02' already exists!"},
+        {"", "Resource ID cannot be empty!"},
+    };
+    for (const SCase& c : refusals) {
+        SResult r = Run({"rename", "CAM01", c.to});
+        EXPECT_EQ(r.code, 1) << c.to;
+        EXPECT_THAT(r.err, HasSubstr(c.message)) << c.to;
+    }
+    EXPECT_THAT(Run({"rename", "NOPE", "CAM09"}).err, HasSubstr("NOPE does not exist"));
+
+    // The old identifier may be typed in any case; references still follow.
+    SResult renamed = Run({"rename", "cam01", "cam09"});
+    EXPECT_EQ(renamed.code, 0) << renamed.err;
+    EXPECT_FALSE(fs::exists(ResourceFile("CAM01")));
+    EXPECT_TRUE(fs::exists(ResourceFile("CAM09")));
+    EXPECT_EQ(Shown("ASSY01", "CONN.RES_CAMERA"), "CAM09");
+
+    EXPECT_EQ(Run({"rename", "ASSY02", "ASSY07"}).code, 0);
+    EXPECT_EQ(Shown("ROOM01", "CONN.RES_ASSYLIST"), "|ASSY01|ASSY07");
+
+    EXPECT_EQ(Run({"rename", "CAM02", "CAM08", "--keep-references"}).code, 0);
+    EXPECT_EQ(Shown("ASSY01", "CONN.RES_CAMERA2"), "CAM02");
+}
+
+TEST_F(KitrosterCliTest, SetChangesFieldsAndPropertiesThroughTheFacade) {
+    SResult set =
+        Run({"set", "CAM01", "--name", "Bed 1 wide", "--conn-prop", "PORT=9090", "--conn-prop",
+             "NOTE=a=b;c", "--del-conn-prop", "show_ptz", "--caps-prop", "GENERIC=PTZ,ZOOM"});
+    EXPECT_EQ(set.code, 0) << set.err;
+    EXPECT_EQ(Shown("CAM01", "NAME"), "Bed 1 wide");
+    EXPECT_EQ(Shown("CAM01", "CONN.PORT"), "9090");
+    EXPECT_EQ(Shown("CAM01", "CONN.NOTE"), "a=b;c");
+    EXPECT_EQ(Shown("CAM01", "CONN.SHOW_PTZ"), "<absent>");
+    EXPECT_EQ(Shown("CAM01", "CAPS.GENERIC"), "PTZ,ZOOM");
+    EXPECT_EQ(Shown("CAM01", "CONN.IPADDR"), "10.0.0.5");
+
+    struct SCase {
+        std::vector<std::string> args;
+        int code;
+        std::string message;
+    };
+    const SCase refusals[] = {
+        {{"--name", "a{b"}, 1, "for 'Name'"},
+        {{"--type", "X\nY"}, 1, "for 'Type'"},
+        {{"--conn-prop", "K=v}"}, 1, "for 'Connectivity'"},
+        {{"--conn-prop", "K=\"q\""}, 1, "double quotes"},
+        {{"--del-conn-prop", "NOPE"}, 1, "no connectivity property 'NOPE'"},
+        {{"--conn-prop", "NOEQUALS"}, 2, "KEY=VALUE"},
+        {{}, 2, "nothing to change"},
+    };
+    const std::string before = ReadFile(ResourceFile("CAM01"));
+    for (const SCase& c : refusals) {
+        SResult r =
+            c.args.empty() ? Run({"set", "CAM01"}) : Run({"set", "CAM01", c.args[0], c.args[1]});
+        EXPECT_EQ(r.code, c.code) << c.message;
+        EXPECT_THAT(r.err, HasSubstr(c.message));
+    }
+    EXPECT_EQ(ReadFile(ResourceFile("CAM01")), before);
+    EXPECT_EQ(Run({"set", "NOPE", "--name", "x"}).code, 1);
+}
+
+TEST_F(KitrosterCliTest, DeleteRemovesTheFile) {
+    EXPECT_EQ(Run({"delete", "cam04"}).code, 0);
+    EXPECT_FALSE(fs::exists(ResourceFile("CAM04")));
+    EXPECT_EQ(Lines(Run({"list"}).out).size(), 8u);
+    SResult unknown = Run({"delete", "CAM04"});
+    EXPECT_EQ(unknown.code, 1);
+    EXPECT_THAT(unknown.err, HasSubstr("CAM04 does not exist"));
+}
+
+TEST_F(KitrosterCliTest, UsageErrorsExitTwo) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {},
+             {"frobnicate"},
+             {"list", "--bogus"},
+             {"show"},
+             {"rename", "A"},
+             {"reg", "set", "K", "N"},
+             {"reg", "set", "K", "N", "--sz", "a", "--dword", "1"},
+             {"reg", "set", "K", "N", "--dword", "12x"},
+             {"reg"},
+             {"search", "  "}}) {
+        SResult r;
+        switch (args.size()) {
+            case 0:
+                r = Run({});
+                break;
+            case 1:
+                r = Run({args[0]});
+                break;
+            case 2:
+                r = Run({args[0], args[1]});
+                break;
+            case 4:
+                r = Run({args[0], args[1], args[2], args[3]});
+                break;
+            case 6:
+                r = Run({args[0], args[1], args[2], args[3], args[4], args[5]});
+                break;
+            case 8:
+                r = Run({args[0], args[1], args[2], args[3], args[4], args[5], args[6], args[7]});
+                break;
+        }
+        EXPECT_EQ(r.code, 2) << (args.empty() ? "" : args[0]) << " " << args.size();
+    }
+    EXPECT_EQ(Run({"--help"}).code, 0);
+}
+
+TEST_F(KitrosterCliTest, SchemaMismatchStillListsButFailsAndBlocksChanges) {
+    std::ofstream(ResourceFile("NEWER"), std::ios::binary)
+        << "<SCMA> {1001}\r\n<ID> {NEWER}\r\n<TYPE> {CAMERA_IP}\r\n<NAME> {}\r\n<CONN> {}\r\n"
+           "<CAPS> {}\r\n";
+    SResult list = Run({"list"});
+    EXPECT_EQ(list.code, 1);
+    EXPECT_EQ(Lines(list.out).size(), 9u);
+    EXPECT_THAT(list.err, HasSubstr("warning"));
+    // A change could overwrite the skipped file; nothing is changed.
+    SResult add = Run({"add", "NEWER", "CAMERA_IP"});
+    EXPECT_EQ(add.code, 1);
+    EXPECT_THAT(ReadFile(ResourceFile("NEWER")), HasSubstr("{1001}"));
+}
+
+TEST_F(KitrosterCliTest, RegistryCommandsAndTheSettingsRootFromTheRegistry) {
+    const std::string key = "Software\\Corvent\\ZRSync\\LocalSettings";
+    EXPECT_EQ(Run({"reg", "set", key, "LocalRoot", "--sz", m_site.string() + "/"}, false).code, 0);
+    EXPECT_EQ(Run({"reg", "get", key, "localroot"}, false).out, m_site.string() + "/\n");
+    EXPECT_EQ(Lines(Run({"list"}, false).out).size(), 9u);  // no --root: the registry's root
+
+    EXPECT_EQ(Run({"reg", "set", "Software\\Test", "Count", "--dword", "0x10"}).code, 0);
+    EXPECT_EQ(Run({"reg", "get", "Software\\Test", "Count"}).out, "16\n");
+    SResult missing = Run({"reg", "get", "Software\\Test", "Nope"});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_EQ(missing.out, "");
+
+    SResult exported = Run({"reg", "export", "Software\\Test"});
+    EXPECT_EQ(exported.code, 0);
+    EXPECT_THAT(exported.out, HasSubstr("[HKEY_LOCAL_MACHINE\\Software\\Test]"));
+    EXPECT_THAT(exported.out, Not(HasSubstr("LocalRoot")));
+
+    const fs::path file = m_dir / "seed.reg";
+    std::ofstream(file)
+        << "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Seeded]\n\"Greeting\"=\"hello\"\n";
+    EXPECT_EQ(Run({"reg", "import", file.string()}).code, 0);
+    EXPECT_EQ(Run({"reg", "get", "Software\\Seeded", "Greeting"}).out, "hello\n");
+    std::ofstream(file) << "this is not a registry file\n";
+    EXPECT_EQ(Run({"reg", "import", file.string()}).code, 1);
+    EXPECT_EQ(Run({"reg", "import", (m_dir / "absent.reg").string()}).code, 1);
+}
+
+}  // namespace
