@@ -13,6 +13,7 @@
 #include <string>
 
 #include "apps/kitroster/Commands.h"
+#include "apps/kitroster/TextEncoding.h"
 #include "platform/registry/Registry.h"
 
 namespace kitroster::cli {
@@ -29,7 +30,7 @@ int RunGet(const SRegOptions& o) {
     if (value->type == RegType::kDword) {
         std::printf("%u\n", value->dword);
     } else {
-        std::printf("%s\n", value->text.c_str());
+        PrintLine(CString(value->text));
     }
     return kExitOk;
 }
@@ -56,7 +57,7 @@ int RunSet(const SRegOptions& o, bool isDword) {
             return UsageError("reg set: --dword needs a number from 0 to 4294967295");
         stored = registry.SetDword(o.key, o.name, number);
     } else {
-        stored = registry.SetString(o.key, o.name, o.text);
+        stored = registry.SetString(o.key, o.name, FromUtf8(o.text).str());
     }
     if (!stored) {
         return Report(CString(
