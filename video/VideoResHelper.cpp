@@ -37,6 +37,15 @@ VideoPingFunction& PingOverride() {
 
 std::atomic<kitroster::Env*> g_videoEnv{nullptr};
 
+// The local host each entry of the resolution cache was resolved under, by the same key.
+// Callers with different local hosts share the cache: without this, one caller's
+// "(local)" (or its stand-in for an unreachable name) would be served to another whose
+// local host is a different machine. Guarded by CVideoResHelper::m_cs_ping.
+std::map<CString, CString>& ResolvedUnder() {
+    static std::map<CString, CString> s_hosts;
+    return s_hosts;
+}
+
 const char* OrEmptyMark(const CString& s) {
     return s.IsEmpty() ? "<empty>" : s.GetString();
 }
@@ -71,6 +80,7 @@ CString LocalHostFor(const CString& resName, const CVideoResHelperContext& ctx) 
                 resName.GetString(), OrEmptyMark(old), OrEmptyMark(ctx.m_host),
                 static_cast<unsigned long>(ctx.m_cookie));
             CVideoResHelper::m_resMap.clear();
+            ResolvedUnder().clear();
         }
         CString localHost = ctx.m_host;
         localHost.Trim();
@@ -142,6 +152,11 @@ CVideoResHelper::CVideoResHelper(const CString& resName, const CVideoResHelperCo
         uint32_t now = GetVideoEnv()->GetTickCount();
         if (TickAge(m_resHelper.m_createdTick, now) >= m_dwRefreshInterval_ms)
             refresh = true;
+        // An entry resolved for another local host is not this caller's answer.
+        auto resolvedUnder = ResolvedUnder().find(key);
+        if (resolvedUnder != ResolvedUnder().end() &&
+            resolvedUnder->second.CompareNoCase(localHost) != 0)
+            refresh = true;
         VIDEO_LOG(ZRLOG_INFO,
                   "CVideoResHelper::CVideoResHelper(%s) assigned from map to member m_resHelper",
                   resName.GetString());
@@ -155,6 +170,7 @@ CVideoResHelper::CVideoResHelper(const CString& resName, const CVideoResHelperCo
               resName.GetString());
     m_resHelper = CVideoResHelperImpl(resName, localHost, ctx.m_refresh);
     m_resMap.insert_or_assign(key, m_resHelper);
+    ResolvedUnder().insert_or_assign(key, localHost);
 }
 
 CVideoResHelper::~CVideoResHelper() = default;

@@ -1,6 +1,8 @@
-// Many threads resolve names through the shared caches while another thread keeps moving
-// the local host of its cookie (which empties the resolution cache) and the clock (which
-// expires entries). Built with ThreadSanitizer by scripts/test.d/tsan.sh.
+// Many threads with different local hosts resolve names through the shared caches while
+// another thread keeps moving the local host of its cookie (which empties the resolution
+// cache) and the clock (which expires entries). Every answer must equal the one a lone
+// resolution of the same name under the same host gives. Built with ThreadSanitizer by
+// scripts/test.d/tsan.sh.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "tests/video/VideoSandbox.h"
@@ -41,31 +44,47 @@ TEST(VideoResHelperConcurrency, ParallelConstructionsMatchSerialAnswers) {
 
     const std::vector<CString> names = {"SRV1", "@srv1",   "CAM1",     "ASSY1", "ASSY2", "ROOM1",
                                         "",     "(local)", "pinghost", "ghost", "@ASSY1"};
-    const CString host = "WS1";
-    constexpr uint32_t kCookies = 4;
+    constexpr uint32_t kCookies = 4;  // cookie c stands for the local host "WS<c>"
     constexpr uint32_t kChangerCookie = 100;
+    auto hostOf = [](uint32_t cookie) { return CString("WS") + CString(std::to_string(cookie)); };
 
-    // The answers of one resolution at a time, under the workers' host.
-    std::map<CString, std::string> expected;
-    for (const CString& name : names) {
-        expected[name] = Describe(CVideoResHelper(name, CVideoResHelperContext(host, true, 1)));
+    // The answers of one resolution at a time, for every name under every host.
+    std::map<std::pair<CString, CString>, std::string> expected;
+    for (uint32_t cookie = 1; cookie <= kCookies; ++cookie) {
+        for (const CString& name : names) {
+            CVideoResHelperContext ctx(hostOf(cookie), true, 1);
+            expected[{name, hostOf(cookie)}] = Describe(CVideoResHelper(name, ctx));
+        }
     }
     videotest::CVideoSandbox::ResetCaches();
     for (uint32_t cookie = 1; cookie <= kCookies; ++cookie) {
-        CVideoResHelper(names[0], CVideoResHelperContext(host, false, cookie));
+        CVideoResHelper(names[0], CVideoResHelperContext(hostOf(cookie), false, cookie));
     }
 
     std::atomic<bool> done{false};
     std::atomic<int> mismatches{0};
     std::mutex firstMismatchMutex;
     std::string firstMismatch;
+    auto check = [&](const CString& name, const CString& host, const CVideoResHelper& helper) {
+        std::string answer = Describe(helper);
+        const std::string& want = expected.at({name, host});
+        if (answer == want)
+            return;
+        ++mismatches;
+        std::lock_guard<std::mutex> lock(firstMismatchMutex);
+        if (firstMismatch.empty())
+            firstMismatch =
+                "'" + name.str() + "' on " + host.str() + ": " + answer + " instead of " + want;
+    };
 
     std::thread changer([&] {
         for (int i = 0; !done.load(); ++i) {
-            // Its own cookie's host flips between two machines, clearing the cache each
-            // time; the name it resolves does not depend on the host.
-            CVideoResHelper(names[0],
-                            CVideoResHelperContext(i % 2 ? "WS1" : "WS2", false, kChangerCookie));
+            // The host of its cookie flips between two machines, clearing the cache each
+            // time, while the clock moves so that entries expire.
+            CString host = hostOf(1 + i % 2);
+            const CString& name = names[i % names.size()];
+            check(name, host,
+                  CVideoResHelper(name, CVideoResHelperContext(host, false, kChangerCookie)));
             CVideoResHelper::IsServerReachable("ghost", i % 5 == 0);
             sandbox.env().AdvanceTime(1500);
             std::this_thread::yield();
@@ -77,22 +96,15 @@ TEST(VideoResHelperConcurrency, ParallelConstructionsMatchSerialAnswers) {
     std::vector<std::thread> workers;
     for (int t = 0; t < kThreads; ++t) {
         workers.emplace_back([&, t] {
+            const uint32_t cookie = 1 + t % kCookies;
             for (int i = 0; i < kRounds; ++i) {
                 const CString& name = names[(t + i) % names.size()];
                 // Some callers pass their host, others rely on the one recorded for their
                 // cookie; some ask for a refresh.
-                CVideoResHelperContext ctx(i % 3 ? host : CString(), i % 11 == 0, 1 + t % kCookies);
+                CVideoResHelperContext ctx(i % 3 ? hostOf(cookie) : CString(), i % 11 == 0, cookie);
                 CVideoResHelper helper(name, ctx);
                 CVideoResHelper copy = helper;
-                std::string answer = Describe(copy);
-                if (answer != expected.at(name)) {
-                    ++mismatches;
-                    std::lock_guard<std::mutex> lock(firstMismatchMutex);
-                    if (firstMismatch.empty()) {
-                        firstMismatch =
-                            "'" + name.str() + "': " + answer + " instead of " + expected.at(name);
-                    }
-                }
+                check(name, hostOf(cookie), copy);
             }
         });
     }

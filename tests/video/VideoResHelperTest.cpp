@@ -296,10 +296,9 @@ TEST_F(VideoResHelperTest, LocalHostPerCookieGuardsTheCache) {
     CVideoResHelper first = Resolve("(local)", "WS1", 5);
     EXPECT_EQ(first.getServer(), CString("WS1"));
     EXPECT_EQ(
-        sandbox.CountLog(
-            ZRLOG_INFO,
-            "CVideoResHelper::CVideoResHelper((local)) cached local host changed from <empty> "
-            "to WS1 for cookie 0x5 (clearing cache...)"),
+        sandbox.CountLog(ZRLOG_INFO,
+                         "CVideoResHelper::CVideoResHelper((local)) cached local host changed "
+                         "from <empty> to WS1 for cookie 0x5 (clearing cache...)"),
         1);
     Resolve("CAM1", "WS1", 5);
 
@@ -312,13 +311,6 @@ TEST_F(VideoResHelperTest, LocalHostPerCookieGuardsTheCache) {
               1);
     EXPECT_EQ(sandbox.CountLog(ZRLOG_INFO, kCreating), 3);
 
-    // A cookie without a recorded host resolves "(local)" from the cache entry as it is.
-    EXPECT_EQ(Resolve("(local)", "", 6).getServer(), CString("WS1"));
-    EXPECT_EQ(
-        sandbox.CountLog(ZRLOG_INFO,
-                         "CVideoResHelper::CVideoResHelper((local)) cached local host is <empty>"),
-        1);
-
     // Another host for any cookie empties the whole cache, for every name.
     CVideoResHelper moved = Resolve("(local)", " WS2 ", 6);
     EXPECT_EQ(moved.getServer(), CString("WS2"));
@@ -328,8 +320,19 @@ TEST_F(VideoResHelperTest, LocalHostPerCookieGuardsTheCache) {
         EXPECT_EQ(CVideoResHelper::m_localHostMap.at(6), CString("WS2"));
         EXPECT_EQ(CVideoResHelper::m_localHostMap.at(5), CString("ws1"));
     }
-    Resolve("CAM1", "ws1", 5);
-    EXPECT_EQ(sandbox.CountLog(ZRLOG_INFO, kCreating), 5);
+
+    // Callers with different local hosts share the cache but never get each other's
+    // local answers; one with the same host reuses the entry.
+    EXPECT_EQ(Resolve("(local)", "", 5).getServer(), CString("ws1"));
+    EXPECT_EQ(Resolve("(local)", "", 6).getServer(), CString("WS2"));
+    EXPECT_EQ(Resolve("(local)", "", 7).getServer(), self);
+    EXPECT_EQ(sandbox.CountLog(ZRLOG_INFO, kCreating), 7);
+    EXPECT_EQ(Resolve("(local)", "", 8).getServer(), self);
+    EXPECT_EQ(sandbox.CountLog(ZRLOG_INFO, kCreating), 7);
+    EXPECT_EQ(
+        sandbox.CountLog(ZRLOG_INFO,
+                         "CVideoResHelper::CVideoResHelper((local)) cached local host is <empty>"),
+        2);
 }
 
 TEST_F(VideoResHelperTest, PingResultsAreCachedUntilRefreshed) {
