@@ -10,6 +10,7 @@
 #include "catalogue/ResPropertyBag.h"
 #include "catalogue/ResourceItem.h"
 #include "catalogue/ResourceItemFacades.h"
+#include "catalogue/queries/Dependants.h"
 #include "catalogue/queries/IdentifierCheck.h"
 #include "resources/strings/StringTable.h"
 
@@ -216,10 +217,28 @@ int RunDelete(const std::string& idArg) {
     if (int rc = RequireCleanCatalogue(catalogue))
         return rc;
     const CString id = FromUtf8(idArg);
-    if (!catalogue.collection->GetItemById(id))
+    CZRauto_ptr<IResourceItem> item = catalogue.collection->GetItemById(id);
+    if (!item)
         return Report(UnknownResourceMessage(id));
-    catalogue.collection->Delete(id);
-    return SaveCatalogue(catalogue.collection);
+    const CString storedId = item->get_ID();
+    // References are left as they are (as the manager window does); say where they remain.
+    CString referrers;
+    for (const CString& dependant : FindDependants(catalogue.collection, storedId)) {
+        if (dependant.CompareNoCase(storedId) == 0)
+            continue;
+        if (!referrers.IsEmpty())
+            referrers += ", ";
+        referrers += dependant;
+    }
+    catalogue.collection->Delete(storedId);
+    const int rc = SaveCatalogue(catalogue.collection);
+    if (rc == kExitOk && !referrers.IsEmpty()) {
+        CString note;
+        note.Format("note: %s is still referred to by %s", storedId.GetString(),
+                    referrers.GetString());
+        Report(note, kExitOk);
+    }
+    return rc;
 }
 
 }  // namespace

@@ -278,7 +278,9 @@ TEST_F(KitrosterCliTest, SetChangesFieldsAndPropertiesThroughTheFacade) {
 }
 
 TEST_F(KitrosterCliTest, DeleteRemovesTheFile) {
-    EXPECT_EQ(Run({"delete", "cam04"}).code, 0);
+    SResult deleted = Run({"delete", "cam04"});
+    EXPECT_EQ(deleted.code, 0);
+    EXPECT_THAT(deleted.err, HasSubstr("CAM04 is still referred to by ASSY02"));
     EXPECT_FALSE(fs::exists(ResourceFile("CAM04")));
     EXPECT_EQ(Lines(Run({"list"}).out).size(), 8u);
     SResult unknown = Run({"delete", "CAM04"});
