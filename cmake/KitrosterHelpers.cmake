@@ -29,5 +29,12 @@ function(kitroster_add_test)
     target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main
                           Threads::Threads)
     target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR})
-    gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${T_LABELS}")
+    # Tests never touch the machine's real configuration: every test process starts with a
+    # private registry file and log file in the build tree (tests that need their own set
+    # these again). Discovery runs at ctest time, keeping the build itself short.
+    set(state ${CMAKE_BINARY_DIR}/test-state)
+    file(MAKE_DIRECTORY ${state})
+    gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 DISCOVERY_MODE PRE_TEST
+        PROPERTIES LABELS "${T_LABELS}"
+        ENVIRONMENT "KITROSTER_REGISTRY=${state}/registry.db\\;KITROSTER_LOG=file=${state}/kitroster.log")
 endfunction()
