@@ -30,11 +30,11 @@ function(kitroster_add_test)
                           Threads::Threads)
     target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR})
     # Tests never touch the machine's real configuration: every test process starts with a
-    # private registry file and log file in the build tree (tests that need their own set
-    # these again). Discovery runs at ctest time, keeping the build itself short.
+    # private registry file in the build tree, and the log file goes beside it (tests that
+    # need their own set it again). Discovery runs at ctest time, keeping the build short.
     set(state ${CMAKE_BINARY_DIR}/test-state)
     file(MAKE_DIRECTORY ${state})
     gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 DISCOVERY_MODE PRE_TEST
         PROPERTIES LABELS "${T_LABELS}"
-        ENVIRONMENT "KITROSTER_REGISTRY=${state}/registry.db\\;KITROSTER_LOG=file=${state}/kitroster.log")
+        ENVIRONMENT "KITROSTER_REGISTRY=${state}/registry.db")
 endfunction()
