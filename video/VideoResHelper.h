@@ -9,9 +9,11 @@
 //
 // Results are cached process-wide: resolutions by upper-cased name (m_resMap), ping
 // results by upper-cased host (m_pingMap), and the last local host supplied per caller
-// cookie (m_localHostMap). One recursive lock, m_cs_ping, guards the three maps and the
-// refresh interval; it is held for a whole construction, catalogue reads and pings
-// included.
+// cookie (m_localHostMap). A cached resolution is reused while it is younger than the
+// refresh interval and only by callers whose local host is the one it was resolved for, so
+// that callers with different local hosts never receive each other's "(local)" answers.
+// One recursive lock, m_cs_ping, guards the three maps and the refresh interval; it is
+// held for a whole construction, catalogue reads and pings included.
 //
 // Thread-safety: any thread may construct helpers and call the static operations. A
 // constructed CVideoResHelper is a snapshot that answers queries without the lock; one
