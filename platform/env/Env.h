@@ -115,7 +115,8 @@ class KR_ENV_API Env {
     // otherwise permissions are the operating system's, and root passes them all.
     virtual EnvStatus Access(const std::string& path, int mode) = 0;
     // Read-only means "no write permission for anyone": SetReadOnly(true) clears every
-    // write bit, SetReadOnly(false) gives the owner write permission back.
+    // write bit, SetReadOnly(false) gives the owner write permission back. Folders are
+    // left as they are (success), as their read-only state means nothing on Windows.
     virtual EnvStatus SetReadOnly(const std::string& path, bool readOnly) = 0;
     // Creates one folder; its parent must exist (kErrorPathNotFound otherwise);
     // kErrorAlreadyExists when it is already there.
@@ -124,8 +125,9 @@ class KR_ENV_API Env {
     virtual EnvStatus RemoveDirectory(const std::string& path) = 0;
     // Removes a file; kErrorAccessDenied for a folder or a read-only file.
     virtual EnvStatus DeleteFile(const std::string& path) = 0;
-    // Renames a file. With `replaceExisting` an existing target is replaced atomically;
-    // without it an existing target fails with kErrorAlreadyExists.
+    // Renames a file (or a folder, without `replaceExisting`). With `replaceExisting` an
+    // existing target is replaced atomically; without it an existing target fails with
+    // kErrorAlreadyExists. Moves between file systems fail with kErrorNotSameDevice.
     virtual EnvStatus MoveFile(const std::string& from, const std::string& to,
                                bool replaceExisting) = 0;
     // Gives an existing file a second name (hard link).

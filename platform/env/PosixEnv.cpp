@@ -165,7 +165,7 @@ EnvStatus CPosixEnv::OpenFile(const std::string& path, const OpenOptions& option
         ::close(fd);
         return s;
     }
-    if (truncate && st.st_size != 0 && ::ftruncate(fd, 0) != 0) {
+    if (truncate && ::ftruncate(fd, 0) != 0) {
         int err = errno;
         ::close(fd);
         return Fail(err, "truncate", path, native);
@@ -227,6 +227,9 @@ EnvStatus CPosixEnv::SetReadOnly(const std::string& path, bool readOnly) {
     struct stat st;
     if (::stat(native.c_str(), &st) != 0)
         return Fail(errno, "stat", path, native);
+    // As on Windows, the read-only state of a folder changes nothing.
+    if (S_ISDIR(st.st_mode))
+        return EnvStatus::Ok();
     mode_t mode = st.st_mode & 07777;
     mode = readOnly ? (mode & ~(S_IWUSR | S_IWGRP | S_IWOTH)) : (mode | S_IWUSR);
     if (::chmod(native.c_str(), mode) != 0)

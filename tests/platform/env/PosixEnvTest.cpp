@@ -153,6 +153,12 @@ TEST_F(PosixEnvTest, ReadOnlyFilesRefuseWritersEvenForRoot) {
     ASSERT_TRUE(m_env.ReadFileToString(W("ro"), &text).ok());
     EXPECT_EQ(text, "data");
 
+    // A read-only folder still takes new files.
+    ASSERT_TRUE(m_env.SetReadOnly(m_dir.path(), true).ok());
+    EXPECT_TRUE(m_env.WriteStringToFile(W("in-ro-folder"), "x").ok());
+    ASSERT_TRUE(m_env.GetFileInfo(m_dir.path(), &info).ok());
+    EXPECT_FALSE(info.readOnly);
+
     ASSERT_TRUE(m_env.SetReadOnly(W("ro"), false).ok());
     EXPECT_TRUE(m_env.Access(W("ro"), kAccessCanReadWrite).ok());
     EXPECT_TRUE(m_env.DeleteFile(W("ro")).ok());
