@@ -1,6 +1,7 @@
 #include "platform/env/TestEnv.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace kitroster {
 namespace {
@@ -15,6 +16,32 @@ bool ContainsNoCase(const std::string& text, const std::string& part) {
     auto it = std::search(text.begin(), text.end(), part.begin(), part.end(),
                           [](char a, char b) { return FoldAscii(a) == FoldAscii(b); });
     return it != text.end();
+}
+
+// The errno a POSIX system would have reported with `error`, so that injected failures
+// read like real ones in messages.
+int ErrnoFor(uint32_t error) {
+    switch (error) {
+        case kErrorFileNotFound:
+        case kErrorPathNotFound:
+            return ENOENT;
+        case kErrorAccessDenied:
+            return EACCES;
+        case kErrorSharingViolation:
+            return EBUSY;
+        case kErrorFileExists:
+        case kErrorAlreadyExists:
+            return EEXIST;
+        case kErrorDiskFull:
+        case kErrorHandleDiskFull:
+            return ENOSPC;
+        case kErrorIoDevice:
+        case kErrorWriteFault:
+        case kErrorReadFault:
+            return EIO;
+        default:
+            return 0;
+    }
 }
 
 }  // namespace
@@ -201,7 +228,7 @@ EnvStatus CTestEnv::_enter(EnvOp op, const std::string& path, size_t* partialByt
         if (it->remaining > 0 && --it->remaining == 0)
             m_faults.erase(it);
         ++m_injected;
-        return EnvStatus::Error(error, 0,
+        return EnvStatus::Error(error, ErrnoFor(error),
                                 std::string("injected failure of ") + EnvOpName(op) + " " + path);
     }
     return EnvStatus::Ok();
