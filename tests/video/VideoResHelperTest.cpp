@@ -20,13 +20,16 @@ class VideoResHelperTest : public ::testing::Test {
   protected:
     void SetUp() override {
         self = GetHostName();
-        lowerSelf = self;
-        lowerSelf.MakeLower();
+        // This machine's name in another case.
+        otherCaseSelf = self;
+        otherCaseSelf.MakeUpper();
+        if (otherCaseSelf == self)
+            otherCaseSelf.MakeLower();
         sandbox.WriteResource("SRV1", "SERVER_MPEG4",
                               CString("SERVER=vidhost;USERNAME=operator;PASSWORD=") +
                                   EncryptPassword("s3cret") + ";");
         sandbox.WriteResource("SRVSELF", "SERVER_MPEG4",
-                              CString("SERVER=") + lowerSelf + ";USERNAME=u;PASSWORD=x;");
+                              CString("SERVER=") + otherCaseSelf + ";USERNAME=u;PASSWORD=x;");
         sandbox.WriteResource("SRVLOCAL", "SERVER", "SERVER=(LOCAL);USERNAME=u;");
         sandbox.WriteResource("CAM1", "CAMERA_IP", "IPADDR=10.0.0.5;");
         sandbox.WriteResource("CAM2", "CAMERA_IP_AXIS", "IPADDR=10.0.0.6;");
@@ -45,7 +48,7 @@ class VideoResHelperTest : public ::testing::Test {
 
     videotest::CVideoSandbox sandbox;
     CString self;
-    CString lowerSelf;
+    CString otherCaseSelf;
 };
 
 TEST(VideoNameDecoration, AddsRemovesAndRecognisesDecoration) {
@@ -130,20 +133,20 @@ TEST_F(VideoResHelperTest, ResolvesEveryKindOfName) {
          false, true, false, false, "@ASSY2"},
         {"ASSY2", none, "ASSY2", self, "GONE", "(local)", none, none, none, "ASSY_VIDEO", false,
          false, true, false, true, "@ASSY2"},
-        {"ASSYSELF", lowerSelf, "ASSYSELF", self, "SRVLOCAL", "CAM1", none, none, none,
+        {"ASSYSELF", otherCaseSelf, "ASSYSELF", self, "SRVLOCAL", "CAM1", none, none, none,
          "ASSY_VIDEO", false, false, true, false, true, "@ASSYSELF"},
         // A resource of no video type stays its own name.
         {"ROOM1", "ws7", "ROOM1", "ROOM1", none, none, none, none, none, "ROOM_VIDEO", false, false,
          false, true, false, "ROOM1"},
         // Unknown names: this machine, a machine that answers, and one that does not.
-        {lowerSelf.GetString(), "ws7", none, lowerSelf, none, none, none, none, none, none, false,
-         false, false, false, true, lowerSelf},
+        {otherCaseSelf.GetString(), "ws7", none, otherCaseSelf, none, none, none, none, none, none,
+         false, false, false, false, true, otherCaseSelf},
         {"pinghost", "ws7", none, "pinghost", none, none, none, none, none, none, false, false,
          false, false, false, "pinghost"},
         {"ghost", "ws7", none, "ws7", none, none, none, none, none, none, false, false, false,
          false, false, "ws7"},
-        {"ghost", lowerSelf, none, lowerSelf, none, none, none, none, none, none, false, false,
-         false, false, true, lowerSelf},
+        {"ghost", otherCaseSelf, none, otherCaseSelf, none, none, none, none, none, none, false,
+         false, false, false, true, otherCaseSelf},
         {"@ghost", none, none, "ghost", none, none, none, none, none, none, false, false, false,
          false, false, "ghost"},
     };
