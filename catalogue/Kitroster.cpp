@@ -132,7 +132,10 @@ bool CKitrosterFactory::Save() {
                    id.GetString());
             continue;
         }
-        const CString path = JoinCataloguePath(catalogueFolder(), ResourceFileName(id));
+        // The file is named by the upper-cased identifier, as every identifier set through
+        // set_ID is: Windows would match an identifier read in lower case from a file to
+        // that same file, and a case-sensitive file system must not get a second copy.
+        const CString path = JoinCataloguePath(catalogueFolder(), ResourceFileName(Upper(id)));
         if (!persist || !persist->Write(path, item)) {
             ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Save() failed to write %s",
                    path.GetString());

@@ -29,9 +29,10 @@ class KITROSTER_API IKitroster {
     // schema other than RES_SCHEMA or could not be read (the rest still loads); true for
     // an empty or missing folder.
     virtual bool Load() = 0;
-    // Writes every dirty item and removes the files of deleted identifiers. Failures are
-    // logged (0x08, "KITROSTER") and leave the item dirty; the result is always true.
-    // Items whose identifier cannot safely be a file name are skipped and logged.
+    // Writes every dirty item to "_RES_<upper-cased identifier>.zrr" and removes the files
+    // of deleted identifiers. Failures are logged (0x08, "KITROSTER") and leave the item
+    // dirty; the result is always true. Items whose identifier cannot safely be a file
+    // name are skipped and logged.
     virtual bool Save() = 0;
     // False for an empty handle or an empty identifier. A present identifier is replaced
     // in place.

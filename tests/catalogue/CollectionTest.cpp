@@ -140,6 +140,15 @@ TEST_F(CollectionTest, AddDeleteAndSaveWriteOnlyWhatChanged) {
     CZRauto_ptr<IKitroster> reloaded = Loaded();
     EXPECT_FALSE(reloaded->IsDirty());
     EXPECT_EQ(reloaded->GetItemById("X")->get_Conn(), "K=V;");
+
+    // An identifier read in lower case is saved to the upper-cased file name, not to a
+    // second file beside it.
+    WriteRaw("_RES_X.zrr", ResourceText("x"));
+    reloaded = Loaded();
+    reloaded->GetItemById("X")->set_Name("changed");
+    reloaded->Save();
+    EXPECT_EQ(Entries(), std::vector<std::string>{"_RES_X.zrr"});
+    EXPECT_NE(ReadRaw("_RES_X.zrr").find("<ID> {x}"), std::string::npos);
 }
 
 TEST_F(CollectionTest, RenameMovesTheItemAndRewritesReferences) {
