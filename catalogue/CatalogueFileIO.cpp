@@ -4,13 +4,10 @@
 #include <memory>
 
 #include "platform/env/Env.h"
-#include "platform/oxb_exception/ZRLogSite.h"
 
 namespace NResourceItem {
 
 namespace {
-
-CZRLogSite s_log("KITROSTER");
 
 std::atomic<unsigned> g_tempCounter{0};
 
@@ -49,27 +46,6 @@ kitroster::EnvStatus ReadWholeFile(kitroster::Env* env, const std::string& path,
 std::string FolderOfPath(const std::string& path) {
     const size_t separator = path.find_last_of("\\/");
     return separator == std::string::npos ? std::string() : path.substr(0, separator);
-}
-
-bool CreateFolderTree(kitroster::Env* env, const std::string& folder) {
-    if (folder.empty())
-        return true;
-    kitroster::EnvStatus status = env->CreateDirectory(folder);
-    if (status.ok() || status.error() == kitroster::kErrorAlreadyExists)
-        return true;
-    if (status.error() == kitroster::kErrorPathNotFound) {
-        const size_t separator = folder.find_last_of("\\/");
-        if (separator == std::string::npos || separator == 0)
-            return false;
-        if (!CreateFolderTree(env, folder.substr(0, separator)))
-            return false;
-        status = env->CreateDirectory(folder);
-        if (status.ok() || status.error() == kitroster::kErrorAlreadyExists)
-            return true;
-    }
-    ZR_LOG(s_log, ZRLOG_FAILURE, "Failed to create directory '%s' - error code: %ld",
-           folder.c_str(), static_cast<long>(status.error()));
-    return false;
 }
 
 kitroster::EnvStatus WriteFileAtomically(kitroster::Env* env, const std::string& path,

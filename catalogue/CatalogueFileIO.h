@@ -18,10 +18,6 @@ namespace NResourceItem {
 kitroster::EnvStatus ReadWholeFile(kitroster::Env* env, const std::string& path,
                                    std::string* contents);
 
-// Creates `folder` with every missing parent; true when it exists afterwards. Failures are
-// logged at 0x08.
-bool CreateFolderTree(kitroster::Env* env, const std::string& folder);
-
 // The folder part of `path` (before the last '\' or '/'), empty for a bare name.
 std::string FolderOfPath(const std::string& path);
 

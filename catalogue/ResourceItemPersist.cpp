@@ -8,6 +8,7 @@
 
 #include "catalogue/CatalogueContext.h"
 #include "catalogue/CatalogueFileIO.h"
+#include "common/SplitPath.h"
 #include "platform/env/Env.h"
 #include "platform/oxb_exception/ZRLogSite.h"
 #include "platform/treeweave/KeyTree.h"
@@ -165,7 +166,7 @@ bool CResourceItemPersistFactory::_write(const char* path, CKeyTree* tree) {
         return false;
     kitroster::Env* env = GetCatalogueEnv();
     const std::string target(path);
-    if (!CreateFolderTree(env, FolderOfPath(target)))
+    if (!SplitPath(path, env).CreateFolder())
         return false;
     CString values[kKeyCount - 1];
     for (int k = 1; k < kKeyCount; ++k)
