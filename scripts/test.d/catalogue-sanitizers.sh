@@ -6,7 +6,7 @@
 # through scripts/fuzz.sh.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build="$root/build-asan"
+build="$root/build-asan-fuzz"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKITROSTER_SANITIZE=address,undefined -DKITROSTER_BUILD_BENCH=OFF >/dev/null
 targets=$(cd "$root/fuzz" && for d in */corpus; do echo "fuzz_$(dirname "$d")"; done)
