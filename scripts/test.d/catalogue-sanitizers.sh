@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Replays every fuzz corpus and runs the catalogue model test under AddressSanitizer and
-# UndefinedBehaviorSanitizer, in build-asan. The main test run replays the corpora too,
+# UndefinedBehaviorSanitizer, in build-asan-fuzz. The main test run replays the corpora too,
 # but only a sanitizer build notices a read past the end that happens not to crash.
 # With FUZZ_SECONDS set (and clang installed) it also fuzzes each target for that long
 # through scripts/fuzz.sh.
