@@ -122,9 +122,30 @@ bool CKitrosterFactory::Save() {
     };
 
     for (auto& [key, item] : m_items) {
-        if (!item || !item->IsDirty())
+        if (!item)
             continue;
         const CString id = item->get_ID();
+        // The file is named by the upper-cased identifier, as every identifier set through
+        // set_ID is: Windows would match an identifier read in lower case from a file to
+        // that same file, and a case-sensitive file system must not get a second copy.
+        const CString fileKey = Upper(id);
+        // An item's dirty state compares it with what was loaded. Once this collection has
+        // written or removed the item's file, the file's content is known here instead, and
+        // an item changed back to its loaded state must still be written.
+        std::string text;
+        bool write;
+        const auto saved = m_savedText.empty() ? m_savedText.end() : m_savedText.find(fileKey);
+        if (!m_removed.empty() && m_removed.count(fileKey) != 0) {
+            write = true;
+        } else if (saved != m_savedText.end()) {
+            text = CResourceItemPersistFactory::FormatResourceText(
+                id, item->get_Type(), item->get_Name(), item->get_Conn(), item->get_Caps());
+            write = text != saved->second;
+        } else {
+            write = item->IsDirty();
+        }
+        if (!write)
+            continue;
         if (!IsSafeResourceId(id)) {
             ZR_LOG(s_log, ZRLOG_FAILURE,
                    "CKitrosterFactory::Save() skipped resource '%s': its identifier cannot be "
@@ -132,16 +153,23 @@ bool CKitrosterFactory::Save() {
                    id.GetString());
             continue;
         }
-        // The file is named by the upper-cased identifier, as every identifier set through
-        // set_ID is: Windows would match an identifier read in lower case from a file to
-        // that same file, and a case-sensitive file system must not get a second copy.
-        const CString path = JoinCataloguePath(catalogueFolder(), ResourceFileName(Upper(id)));
+        const CString path = JoinCataloguePath(catalogueFolder(), ResourceFileName(fileKey));
         if (!persist || !persist->Write(path, item)) {
             ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Save() failed to write %s",
                    path.GetString());
+            continue;
         }
+        if (text.empty()) {
+            text = CResourceItemPersistFactory::FormatResourceText(
+                id, item->get_Type(), item->get_Name(), item->get_Conn(), item->get_Caps());
+        }
+        m_savedText[fileKey] = std::move(text);
+        m_removed.erase(fileKey);
     }
 
+    // A deletion that fails stays pending, so the next Save tries again and the file does
+    // not come back at the next Load unnoticed.
+    std::vector<CString> failed;
     while (!m_deleted.empty()) {
         const CString id = m_deleted.front();
         m_deleted.erase(m_deleted.begin());
@@ -154,12 +182,17 @@ bool CKitrosterFactory::Save() {
         }
         const CString path = JoinCataloguePath(catalogueFolder(), ResourceFileName(id));
         const kitroster::EnvStatus status = GetCatalogueEnv()->DeleteFile(path.str());
-        if (!status.ok() && status.error() != kitroster::kErrorFileNotFound &&
-            status.error() != kitroster::kErrorPathNotFound) {
+        if (status.ok() || status.error() == kitroster::kErrorFileNotFound ||
+            status.error() == kitroster::kErrorPathNotFound) {
+            m_savedText.erase(id);
+            m_removed.insert(id);
+        } else {
             ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Save() failed to delete %s: %s",
                    path.GetString(), status.ToString().c_str());
+            failed.push_back(id);
         }
     }
+    m_deleted = std::move(failed);
     return true;
 }
 
@@ -251,6 +284,8 @@ void CKitrosterFactory::_clear() {
     m_items.clear();
     m_order.clear();
     m_deleted.clear();
+    m_savedText.clear();
+    m_removed.clear();
 }
 
 bool CKitrosterFactory::_rename_conn_element(const CString& oldId, const CString& newId) {

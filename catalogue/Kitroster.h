@@ -14,6 +14,8 @@
 #pragma once
 
 #include <map>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "catalogue/ResourceItem.h"
@@ -30,9 +32,12 @@ class KITROSTER_API IKitroster {
     // an empty or missing folder.
     virtual bool Load() = 0;
     // Writes every dirty item to "_RES_<upper-cased identifier>.zrr" and removes the files
-    // of deleted identifiers. Failures are logged (0x08, "KITROSTER") and leave the item
-    // dirty; the result is always true. Items whose identifier cannot safely be a file
-    // name are skipped and logged.
+    // of deleted identifiers. An item whose file this collection wrote or removed since
+    // Load is written when it differs from what is in that file now (so an item changed
+    // back to its loaded state is saved too, and an unchanged one is not written twice).
+    // Failures are logged (0x08, "KITROSTER"): a failed write or deletion is tried again
+    // by the next Save. The result is always true. Items whose identifier cannot safely be
+    // a file name are skipped and logged.
     virtual bool Save() = 0;
     // False for an empty handle or an empty identifier. A present identifier is replaced
     // in place.
@@ -88,6 +93,10 @@ class KITROSTER_API CKitrosterFactory : public CZRunknown, public IKitroster {
     std::map<CString, CZRauto_ptr<IResourceItem>> m_items;  // upper-cased identifier -> item
     std::vector<CString> m_order;    // upper-cased identifiers in first-added order
     std::vector<CString> m_deleted;  // identifiers whose files Save removes
+    // What Save knows of the files since the last Load, by upper-cased identifier: the text
+    // it wrote, and the files it removed.
+    std::map<CString, std::string> m_savedText;
+    std::set<CString> m_removed;
 };
 
 }  // namespace NResourceItem

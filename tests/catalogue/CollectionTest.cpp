@@ -151,6 +151,51 @@ TEST_F(CollectionTest, AddDeleteAndSaveWriteOnlyWhatChanged) {
     EXPECT_NE(ReadRaw("_RES_X.zrr").find("<ID> {x}"), std::string::npos);
 }
 
+TEST_F(CollectionTest, SaveWritesWhatDiffersFromTheFilesItLeft) {
+    WriteRaw("_RES_A.zrr", ResourceText("A"));
+    WriteRaw("_RES_B.zrr", ResourceText("B"));
+    CZRauto_ptr<IKitroster> collection = Loaded();
+    CZRauto_ptr<IResourceItem> a = collection->GetItemById("A");
+    auto writesOfSave = [&]() {
+        m_env.ResetCounts();
+        collection->Save();
+        return m_env.OpenedForWrite().size();
+    };
+
+    a->set_Type("EDITED");
+    EXPECT_EQ(writesOfSave(), 1u);
+    EXPECT_EQ(writesOfSave(), 0u) << "unchanged since it was written";
+    EXPECT_TRUE(collection->IsDirty());
+    a->set_Type("T");  // back to the loaded state, but the file holds EDITED
+    EXPECT_FALSE(collection->IsDirty());
+    EXPECT_EQ(writesOfSave(), 1u);
+    EXPECT_EQ(ReadRaw("_RES_A.zrr"), ResourceText("A"));
+
+    // Removed by one save, added back unchanged: the next save writes it again.
+    collection->Delete("A");
+    EXPECT_EQ(writesOfSave(), 0u);
+    EXPECT_FALSE(Exists("_RES_A.zrr"));
+    collection->Add(a);
+    EXPECT_EQ(writesOfSave(), 1u);
+    EXPECT_EQ(ReadRaw("_RES_A.zrr"), ResourceText("A"));
+
+    // Renamed away and back across saves.
+    collection->Rename("A", "C", false);
+    collection->Save();
+    collection->Rename("C", "A", false);
+    collection->Save();
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"_RES_A.zrr", "_RES_B.zrr"}));
+
+    // A deletion that fails stays pending.
+    collection->Delete("B");
+    m_env.FailNth(kitroster::EnvOp::kDeleteFile, 1, kitroster::kErrorSharingViolation);
+    collection->Save();
+    EXPECT_TRUE(Exists("_RES_B.zrr"));
+    EXPECT_TRUE(collection->IsDirty());
+    collection->Save();
+    EXPECT_FALSE(Exists("_RES_B.zrr"));
+}
+
 TEST_F(CollectionTest, RenameMovesTheItemAndRewritesReferences) {
     WriteRaw("_RES_CAM1.zrr", ResourceText("CAM1"));
     WriteRaw("_RES_CAM10.zrr", ResourceText("CAM10"));
