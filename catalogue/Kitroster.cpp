@@ -121,9 +121,20 @@ bool CKitrosterFactory::Save() {
         return folder;
     };
 
-    for (auto& [key, item] : m_items) {
-        if (!item)
-            continue;
+    // Without files written or removed since Load, only dirty items need a look. The scan
+    // runs in index order over contiguous memory; the candidates are then written in byte
+    // order of their identifiers.
+    const bool tracking = !m_removed.empty() || !m_savedText.empty();
+    std::vector<const OrderEntry*> candidates;
+    for (const OrderEntry& entry : m_order) {
+        if (entry.item && (tracking || entry.item->IsDirty()))
+            candidates.push_back(&entry);
+    }
+    std::sort(candidates.begin(), candidates.end(),
+              [](const OrderEntry* a, const OrderEntry* b) { return a->id < b->id; });
+
+    for (const OrderEntry* entry : candidates) {
+        IResourceItem* item = entry->item;
         const CString id = item->get_ID();
         // The file is named by the upper-cased identifier, as every identifier set through
         // set_ID is: Windows would match an identifier read in lower case from a file to
@@ -142,7 +153,7 @@ bool CKitrosterFactory::Save() {
                 id, item->get_Type(), item->get_Name(), item->get_Conn(), item->get_Caps());
             write = text != saved->second;
         } else {
-            write = item->IsDirty();
+            write = !tracking || item->IsDirty();
         }
         if (!write)
             continue;
@@ -154,7 +165,7 @@ bool CKitrosterFactory::Save() {
             continue;
         }
         const CString path = JoinCataloguePath(catalogueFolder(), ResourceFileName(fileKey));
-        if (!persist || !persist->Write(path, item)) {
+        if (!persist || !persist->Write(path, entry->item)) {
             ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Save() failed to write %s",
                    path.GetString());
             continue;
@@ -241,8 +252,7 @@ int CKitrosterFactory::Size() {
 CZRauto_ptr<IResourceItem> CKitrosterFactory::GetItemByIndex(int index) {
     if (index < 0 || index >= Size())
         return CZRauto_ptr<IResourceItem>();
-    const auto it = m_items.find(m_order[static_cast<size_t>(index)]);
-    return it != m_items.end() ? it->second : CZRauto_ptr<IResourceItem>();
+    return m_order[static_cast<size_t>(index)].item;
 }
 
 CZRauto_ptr<IResourceItem> CKitrosterFactory::GetItemById(const CString& id) {
@@ -255,19 +265,27 @@ CZRauto_ptr<IResourceItem> CKitrosterFactory::GetItemById(const CString& id) {
 bool CKitrosterFactory::IsDirty() {
     if (!m_deleted.empty())
         return true;
-    return std::any_of(m_items.begin(), m_items.end(),
-                       [](const auto& entry) { return entry.second && entry.second->IsDirty(); });
+    return std::any_of(m_order.begin(), m_order.end(),
+                       [](const OrderEntry& entry) { return entry.item && entry.item->IsDirty(); });
 }
 
 void CKitrosterFactory::_add(const CString& id, CZRauto_ptr<IResourceItem> item) {
     CString key = Upper(id);
-    auto [it, inserted] = m_items.try_emplace(key);
+    auto [it, inserted] = m_items.try_emplace(key, item);
     if (inserted) {
         if (!m_deleted.empty())
             EraseFirstNoCase(m_deleted, key);
-        m_order.push_back(std::move(key));
+        m_order.push_back({std::move(key), std::move(item)});
+        return;
     }
-    it->second = std::move(item);
+    // Replaced in place: same position in the index order.
+    it->second = item;
+    for (OrderEntry& entry : m_order) {
+        if (entry.id == key) {
+            entry.item = std::move(item);
+            break;
+        }
+    }
 }
 
 void CKitrosterFactory::_del(const CString& id) {
@@ -276,8 +294,13 @@ void CKitrosterFactory::_del(const CString& id) {
     if (it == m_items.end())
         return;
     m_items.erase(it);
-    if (EraseFirstNoCase(m_order, key))
+    const auto entry = std::find_if(m_order.begin(), m_order.end(), [&](const OrderEntry& e) {
+        return e.id.CompareNoCase(key) == 0;
+    });
+    if (entry != m_order.end()) {
+        m_order.erase(entry);
         m_deleted.push_back(key);
+    }
 }
 
 void CKitrosterFactory::_clear() {
@@ -296,11 +319,10 @@ bool CKitrosterFactory::_rename_conn_element(const CString& oldId, const CString
     CString key;
     CString value;
     CString replaced;
-    for (const CString& id : m_order) {
-        const auto it = m_items.find(id);
-        if (it == m_items.end() || !it->second)
+    for (const OrderEntry& entry : m_order) {
+        IResourceItem* item = entry.item;
+        if (!item)
             continue;
-        IResourceItem* item = it->second;
         CZRauto_ptr<IResPropertyBag> source =
             CResPropertyBagFactory::CreateInstance(item->get_Conn());
         CZRauto_ptr<IResPropertyBag> target = CResPropertyBagFactory::CreateInstance();

@@ -91,7 +91,13 @@ class KITROSTER_API CKitrosterFactory : public CZRunknown, public IKitroster {
     CKitrosterFactory();
 
     std::map<CString, CZRauto_ptr<IResourceItem>> m_items;  // upper-cased identifier -> item
-    std::vector<CString> m_order;    // upper-cased identifiers in first-added order
+    // Upper-cased identifiers in first-added order, each with its item, so that index access
+    // and scans of every item run over contiguous memory.
+    struct OrderEntry {
+        CString id;
+        CZRauto_ptr<IResourceItem> item;
+    };
+    std::vector<OrderEntry> m_order;
     std::vector<CString> m_deleted;  // identifiers whose files Save removes
     // What Save knows of the files since the last Load, by upper-cased identifier: the text
     // it wrote, and the files it removed.

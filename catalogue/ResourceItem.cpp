@@ -63,19 +63,24 @@ CString CResourceItemFactory::get_Caps() {
 }
 
 void CResourceItemFactory::set_ID(const CString& id) {
+    m_touched = true;
     m_ID = id;
     m_ID.MakeUpper();
 }
 void CResourceItemFactory::set_Type(const CString& type) {
+    m_touched = true;
     m_Type = type;
 }
 void CResourceItemFactory::set_Name(const CString& name) {
+    m_touched = true;
     m_Name = name;
 }
 void CResourceItemFactory::set_Conn(const CString& conn) {
+    m_touched = true;
     m_Conn = conn;
 }
 void CResourceItemFactory::set_Caps(const CString& caps) {
+    m_touched = true;
     m_Caps = caps;
 }
 
@@ -89,6 +94,8 @@ CKeyTree* CResourceItemFactory::AsKeyTree() {
 }
 
 bool CResourceItemFactory::IsDirty() {
+    if (!m_touched)
+        return false;
     return m_ID != m_loadedID || m_Type != m_loadedType || m_Name != m_loadedName ||
            m_Conn != m_loadedConn || m_Caps != m_loadedCaps;
 }
@@ -101,8 +108,10 @@ void CResourceItemFactory::FromKeyTree(CKeyTree* tree) {
     m_Name.Empty();
     m_Conn.Empty();
     m_Caps.Empty();
-    if (!tree)
+    if (!tree) {
+        m_touched = true;  // emptied fields are compared with the old baseline
         return;
+    }
     CString* fields[] = {&m_ID, &m_Type, &m_Name, &m_Conn, &m_Caps};
     for (int i = 0; i < 5; ++i)
         *fields[i] = tree->GetAt(kKeys[i])->AsCStr(nullptr);
@@ -111,6 +120,7 @@ void CResourceItemFactory::FromKeyTree(CKeyTree* tree) {
     m_loadedName = m_Name;
     m_loadedConn = m_Conn;
     m_loadedCaps = m_Caps;
+    m_touched = false;
 }
 
 void CResourceItemFactory::_load(CString id, CString type, CString name, CString conn,
@@ -120,6 +130,7 @@ void CResourceItemFactory::_load(CString id, CString type, CString name, CString
     m_loadedName = m_Name = std::move(name);
     m_loadedConn = m_Conn = std::move(conn);
     m_loadedCaps = m_Caps = std::move(caps);
+    m_touched = false;
 }
 
 }  // namespace NResourceItem

@@ -106,6 +106,9 @@ class KITROSTER_API CResourceItemFactory : public CZRunknown, public IResourceIt
     CString m_loadedName;
     CString m_loadedConn;
     CString m_loadedCaps;
+    // False while no setter has run since the baseline was recorded: IsDirty is then false
+    // without comparing, which keeps a scan of a large catalogue cheap.
+    bool m_touched = false;
 };
 
 }  // namespace NResourceItem

@@ -39,6 +39,19 @@ TEST(ItemTest, FieldsAndDirtyTracking) {
     loaded->set_ID("cam1");  // stored upper-cased, so it now differs from the baseline
     EXPECT_TRUE(loaded->IsDirty());
 
+    // Refilling from no tree empties the fields but keeps the baseline.
+    // (FromKeyTree is protected; a derived class may name it as a member pointer.)
+    struct CRefill : CResourceItemFactory {
+        static void Empty(IResourceItem* item) {
+            void (CResourceItemFactory::*refill)(CKeyTree*) = &CRefill::FromKeyTree;
+            (dynamic_cast<CResourceItemFactory*>(item)->*refill)(nullptr);
+        }
+    };
+    CZRauto_ptr<IResourceItem> refilled = CResourceItemFactory::CreateInstance(tree.get());
+    CRefill::Empty(refilled);
+    EXPECT_EQ(refilled->get_ID(), "");
+    EXPECT_TRUE(refilled->IsDirty());
+
     // AsKeyTree carries all five fields, empty ones included, and no schema.
     CZRauto_ptr<IResourceItem> empty = CResourceItemFactory::CreateInstance();
     empty->set_Caps("A=1;");
