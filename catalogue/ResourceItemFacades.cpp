@@ -1,19 +1,11 @@
 #include "catalogue/ResourceItemFacades.h"
 
-#include "catalogue/Kitroster.h"
+#include "catalogue/ResourceLookup.h"
 #include "catalogue/ResourceType.h"
 
 namespace NResourceItem {
 
 namespace {
-
-CZRauto_ptr<IResourceItem> LoadItem(const CString& id) {
-    CZRauto_ptr<IKitroster> collection = CKitrosterFactory::CreateInstance();
-    if (!collection)
-        return CZRauto_ptr<IResourceItem>();
-    collection->Load();
-    return collection->GetItemById(id);  // stays alive after the collection goes
-}
 
 CString PropertyOf(const CZRauto_ptr<IResPropertyBag>& bag, const CString& key) {
     CString value;
@@ -27,7 +19,8 @@ CString PropertyOf(const CZRauto_ptr<IResPropertyBag>& bag, const CString& key) 
 CResourceItemReaderFacade::CResourceItemReaderFacade() = default;
 
 CResourceItemReaderFacade::CResourceItemReaderFacade(const CString& id)
-    : CResourceItemReaderFacade(LoadItem(id)) {}
+    // The resource's own file when it is the one, else a full load of the catalogue.
+    : CResourceItemReaderFacade(ReadResourceById(id)) {}
 
 CResourceItemReaderFacade::CResourceItemReaderFacade(CZRauto_ptr<IResourceItem> item)
     : m_item(std::move(item)) {

@@ -4,6 +4,7 @@
 
 #include "apps/kitroster/TextEncoding.h"
 #include "catalogue/CatalogueContext.h"
+#include "platform/kxcommon/KXCommon.h"
 #include "platform/registry/Registry.h"
 #include "resources/strings/StringTable.h"
 
@@ -20,6 +21,8 @@ void ApplyGlobalOptions(const SCommandContext& ctx) {
     // KITROSTER_REGISTRY is honoured by the store itself when no file is given here.
     if (!ctx.registryFile.empty())
         kitroster::CRegistry::SetMachineLocation(ctx.registryFile);
+    // UNC paths map below the root the chosen store names ("UNCRoot"), or /net.
+    ConfigureUncRootFromRegistry();
     if (!ctx.settingsRoot.empty())
         NResourceItem::SetSettingsRootOverride(FromUtf8(ctx.settingsRoot));
 }

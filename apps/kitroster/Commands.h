@@ -14,5 +14,7 @@ void RegisterListCommands(CLI::App& app, SCommandContext& ctx);
 void RegisterEditCommands(CLI::App& app, SCommandContext& ctx);
 // reg get, reg set, reg export, reg import (RegistryCommands.cpp).
 void RegisterRegistryCommands(CLI::App& app, SCommandContext& ctx);
+// resolve: video resource resolution.
+void RegisterResolveCommands(CLI::App& app, SCommandContext& ctx);
 
 }  // namespace kitroster::cli

@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
     RegisterListCommands(app, ctx);
     RegisterEditCommands(app, ctx);
     RegisterRegistryCommands(app, ctx);
+    RegisterResolveCommands(app, ctx);
 
     try {
         app.parse(argc, argv);
