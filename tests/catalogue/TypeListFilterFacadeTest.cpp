@@ -89,14 +89,22 @@ TEST(FacadeTest, WriterChangesTheItemOnlyAtCommit) {
 
 class FacadeByIdTest : public CatalogueFolderTest {};
 
-TEST_F(FacadeByIdTest, ReaderLoadsTheCatalogueOnce) {
+TEST_F(FacadeByIdTest, ReaderReadsTheOwnFileOrFallsBackToTheCatalogue) {
     WriteRaw("_RES_SRV1.zrr", ResourceText("SRV1", "SERVER_MPEG4", "IPADDR=10.0.0.9;PORT=554;"));
+    // A file under another name that carries its identifier is found by the full load.
+    WriteRaw("_RES_OLDNAME.zrr", ResourceText("CAM7", "CAMERA_IP", "PORT=80;"));
     m_env.ResetCounts();
     CResourceItemReaderFacade reader("srv1");
-    EXPECT_EQ(m_env.CallCount(kitroster::EnvOp::kFindFiles), 1);
+    EXPECT_EQ(m_env.CallCount(kitroster::EnvOp::kFindFiles), 0);
     ASSERT_TRUE(reader.Exists());
     EXPECT_EQ(reader.GetConnProperty("port"), "554");
     EXPECT_TRUE(reader.IsType("SERVER", true));
+
+    m_env.ResetCounts();
+    CResourceItemReaderFacade moved("cam7");
+    EXPECT_EQ(m_env.CallCount(kitroster::EnvOp::kFindFiles), 1);
+    ASSERT_TRUE(moved.Exists());
+    EXPECT_EQ(moved.GetConnProperty("PORT"), "80");
 
     CResourceItemReaderFacade unknown("NOPE");
     EXPECT_FALSE(unknown.Exists());
