@@ -323,8 +323,12 @@ bool CKitrosterFactory::_rename_conn_element(const CString& oldId, const CString
         IResourceItem* item = entry.item;
         if (!item)
             continue;
-        CZRauto_ptr<IResPropertyBag> source =
-            CResPropertyBagFactory::CreateInstance(item->get_Conn());
+        // Most items do not mention the old identifier at all; skip parsing them. Quotes
+        // are dropped by the parser, so text holding one is always parsed.
+        const CString conn = item->get_Conn();
+        if (conn.Find(trimmedOld) < 0 && conn.Find('"') < 0)
+            continue;
+        CZRauto_ptr<IResPropertyBag> source = CResPropertyBagFactory::CreateInstance(conn);
         CZRauto_ptr<IResPropertyBag> target = CResPropertyBagFactory::CreateInstance();
         if (!source || !target)
             continue;

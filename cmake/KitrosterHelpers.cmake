@@ -34,6 +34,10 @@ function(kitroster_add_test)
     # need their own set it again). Discovery runs at ctest time, keeping the build short.
     set(state ${CMAKE_BINARY_DIR}/test-state)
     file(MAKE_DIRECTORY ${state})
+    # An empty LABELS value would swallow the next property name, so every test has one.
+    if(NOT T_LABELS)
+        set(T_LABELS unit)
+    endif()
     gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 DISCOVERY_MODE PRE_TEST
         PROPERTIES LABELS "${T_LABELS}"
         ENVIRONMENT "KITROSTER_REGISTRY=${state}/registry.db")

@@ -202,6 +202,8 @@ TEST_F(CollectionTest, RenameMovesTheItemAndRewritesReferences) {
     WriteRaw("_RES_ASSY.zrr", ResourceText("ASSY", "ASSY_VIDEO",
                                            "cams=SRV1|CAM1;other=CAM10|X;single=CAM1;low=cam1;"));
     WriteRaw("_RES_ROOM.zrr", ResourceText("ROOM", "ROOM_VIDEO", "a = CAM10 ;"));
+    // Quotes are dropped when parsing, so this reference reads as CAM1 too.
+    WriteRaw("_RES_QUOTED.zrr", ResourceText("QUOTED", "ASSY_VIDEO", "cam=CA\"\"M1;"));
     CZRauto_ptr<IKitroster> collection = Loaded();
     const std::string roomConn = collection->GetItemById("ROOM")->get_Conn().str();
 
@@ -222,6 +224,7 @@ TEST_F(CollectionTest, RenameMovesTheItemAndRewritesReferences) {
               "CAMS=SRV1|CAM2;OTHER=CAM10|X;SINGLE=CAM2;LOW=cam1;");
     EXPECT_EQ(collection->GetItemById("ROOM")->get_Conn(), roomConn.c_str())
         << "an item without a reference keeps its text untouched";
+    EXPECT_EQ(collection->GetItemById("QUOTED")->get_Conn(), "CAM=CAM2;");
 
     EXPECT_TRUE(collection->Save());
     EXPECT_FALSE(Exists("_RES_CAM1.zrr"));
