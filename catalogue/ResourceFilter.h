@@ -1,5 +1,5 @@
-// Resource filter: a shared type list plus an identifier filter specification (the
-// manager window interprets the specification).
+// Resource filter: a shared type list plus an identifier pattern list (the manager window
+// interprets the patterns).
 //
 // Thread-safety: one thread at a time.
 #pragma once

@@ -1,6 +1,6 @@
 #include "catalogue/queries/Dependants.h"
 
-#include "catalogue/ResPropertyBag.h"
+#include "catalogue/queries/ConnectivityScan.h"
 
 namespace NResourceItem {
 
@@ -26,23 +26,12 @@ bool IsReferenceTo(const CString& key, const CString& value, const CString& targ
 }
 
 std::vector<CString> FindDependants(IKitroster* collection, const CString& targetId) {
-    std::vector<CString> result;
     if (!collection || targetId.IsEmpty())
-        return result;
-    for (int i = 0; i < collection->Size(); ++i) {
-        CZRauto_ptr<IResourceItem> item = collection->GetItemByIndex(i);
-        if (!item)
-            continue;
-        CZRauto_ptr<IResPropertyBag> bag = CResPropertyBagFactory::CreateInstance(item->get_Conn());
-        CString key, value;
-        for (int p = 0; bag && bag->Get(p, key, value); ++p) {
-            if (IsReferenceTo(key, value, targetId)) {
-                result.push_back(item->get_ID());
-                break;
-            }
-        }
-    }
-    return result;
+        return {};
+    return SelectByConnectivity(collection, [&targetId](const CString& key, const CString& value) {
+        return IsReferenceTo(key, value, targetId) ? EScanVerdict::kSelect
+                                                   : EScanVerdict::kContinue;
+    });
 }
 
 }  // namespace NResourceItem

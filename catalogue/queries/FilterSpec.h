@@ -6,7 +6,7 @@
 // (partial: contains X); or '!' followed by one of these (exclusion). In prefix, postfix
 // and partial patterns every asterisk is removed before comparing.
 //
-// Patterns apply left to right. Without any '!' in the specification, the first pattern
+// Patterns apply left to right. Without any '!' in the pattern list, the first pattern
 // that matches includes the value. With exclusions, a matching inclusion only marks the
 // value as considered and the remaining exclusions are still examined; a matching
 // exclusion excludes it at once. A specification of exclusions only therefore never

@@ -6,7 +6,7 @@
 //   - appending ";*" to a specification without '!' includes every value;
 //   - appending ";!V" for a plain value V (no ';', '*' or '!') excludes V whatever came
 //     before.
-// Input: the specification, '\n', the value.
+// Input: the pattern list, '\n', the value.
 #include <cstdint>
 #include <string>
 
