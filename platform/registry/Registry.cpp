@@ -231,63 +231,46 @@ bool WriteTransaction(CRegistryDb& db, std::string* lastError, Change change) {
 
 }  // namespace
 
-bool CRegistry::SetString(const std::string& key, const std::string& name,
-                          const std::string& value) {
+bool CRegistry::_write(const std::function<bool(CRegistryDb&)>& body) {
     std::lock_guard<std::mutex> lock(m_mutex);
     Impl* impl = _open();
     if (!impl)
         return false;
     CRegistryDb& db = *impl->db;
-    return WriteTransaction(db, &m_lastError, [&] {
+    return WriteTransaction(db, &m_lastError, [&] { return body(db); });
+}
+
+bool CRegistry::SetString(const std::string& key, const std::string& name,
+                          const std::string& value) {
+    return _write([&](CRegistryDb& db) {
         std::optional<int64_t> id = db.EnsureKey(SplitKeyPath(key));
         return id && db.WriteValue(*id, RegValue{name, RegType::kString, AsCString(value), 0});
     });
 }
 
 bool CRegistry::SetDword(const std::string& key, const std::string& name, uint32_t value) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Impl* impl = _open();
-    if (!impl)
-        return false;
-    CRegistryDb& db = *impl->db;
-    return WriteTransaction(db, &m_lastError, [&] {
+    return _write([&](CRegistryDb& db) {
         std::optional<int64_t> id = db.EnsureKey(SplitKeyPath(key));
         return id && db.WriteValue(*id, RegValue{name, RegType::kDword, {}, value});
     });
 }
 
 bool CRegistry::DeleteValue(const std::string& key, const std::string& name) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Impl* impl = _open();
-    if (!impl)
-        return false;
-    CRegistryDb& db = *impl->db;
-    return WriteTransaction(db, &m_lastError, [&] {
+    return _write([&](CRegistryDb& db) {
         std::optional<int64_t> id = db.FindKey(SplitKeyPath(key));
         return id && db.DeleteValue(*id, name);
     });
 }
 
 bool CRegistry::DeleteKey(const std::string& key) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Impl* impl = _open();
-    if (!impl)
-        return false;
-    CRegistryDb& db = *impl->db;
-    return WriteTransaction(db, &m_lastError, [&] {
+    return _write([&](CRegistryDb& db) {
         std::optional<int64_t> id = db.FindKey(SplitKeyPath(key));
         return id && db.DeleteKey(*id);
     });
 }
 
 bool CRegistry::CreateKey(const std::string& key) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Impl* impl = _open();
-    if (!impl)
-        return false;
-    CRegistryDb& db = *impl->db;
-    return WriteTransaction(db, &m_lastError,
-                            [&] { return db.EnsureKey(SplitKeyPath(key)).has_value(); });
+    return _write([&](CRegistryDb& db) { return db.EnsureKey(SplitKeyPath(key)).has_value(); });
 }
 
 bool CRegistry::KeyExists(const std::string& key) {

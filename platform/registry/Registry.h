@@ -32,6 +32,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -41,6 +42,10 @@
 #define KR_REGISTRY_API __attribute__((visibility("default")))
 
 namespace kitroster {
+
+namespace registry {
+class CRegistryDb;
+}
 
 enum class RegType { kString, kDword };
 
@@ -115,6 +120,9 @@ class KR_REGISTRY_API CRegistry {
     // Opens the database when it is not open yet; null when unavailable.
     // REQUIRES: m_mutex held.
     Impl* _open();
+    // Runs `body` as one write transaction on the open store; false when the store is
+    // unavailable or `body` fails (the transaction is then rolled back).
+    bool _write(const std::function<bool(registry::CRegistryDb&)>& body);
     void _retarget(const std::string& databaseFile);
 
     std::string m_file;
