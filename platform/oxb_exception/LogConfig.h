@@ -15,7 +15,7 @@ class CRegistry;
 
 namespace kitroster::logging {
 
-inline constexpr uint32_t kDefaultMask = 0x0D;
+inline constexpr uint32_t kDefaultMask = 0x0C;
 inline constexpr const char* kRegistryKey = "Software\\Corvent\\Utilities\\Kitroster\\Logging";
 
 struct CLogConfig {

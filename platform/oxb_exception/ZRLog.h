@@ -17,7 +17,9 @@
 //     "Software\Corvent\Utilities\Kitroster\Logging": DWORD values named after
 //     components give their masks ("*" for every component), "LogFile" (string) the file.
 //     The key is only read, never created; an unavailable registry gives the defaults;
-//   - default mask 0x0D (information, warning, failure); default file kitroster.log in the
+//   - default mask 0x0C (warning, failure): information entries are written on every
+//     cached video resolution, so they are switched on by configuration when wanted;
+//     default file kitroster.log in the
 //     folder of the machine registry database (CRegistry::Machine().location()).
 // Output: a rotating file (spdlog, 5 MiB x 3, opened on the first entry; when it cannot be
 // opened, entries go to the other outputs only), stderr when asked, and syslog for

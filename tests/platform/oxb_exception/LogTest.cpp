@@ -94,10 +94,10 @@ TEST_F(LogTest, MasksPerComponentFromEnvironment) {
         uint32_t sync;
     };
     const Case cases[] = {
-        {"KITROSTER=0x2d", 0x2d, 0x0d, 0x0d},
+        {"KITROSTER=0x2d", 0x2d, 0x0c, 0x0c},
         {"*=0x08,VIDEO_AVCOMMON=0x20", 0x08, 0x20, 0x08},
-        {" kitroster = 45 , bogus, ZRSYNC_ZRSYNCCOMMON=junk", 45, 0x0d, 0x0d},
-        {"KITROSTER=-1,VIDEO_AVCOMMON=0x100000000,ZRSYNC_ZRSYNCCOMMON=0", 0x0d, 0x0d, 0},
+        {" kitroster = 45 , bogus, ZRSYNC_ZRSYNCCOMMON=junk", 45, 0x0c, 0x0c},
+        {"KITROSTER=-1,VIDEO_AVCOMMON=0x100000000,ZRSYNC_ZRSYNCCOMMON=0", 0x0c, 0x0c, 0},
     };
     CZRLogger* kitroster = CZRLogManager::GetLogger("KITROSTER");
     for (const Case& c : cases) {
@@ -119,7 +119,7 @@ TEST_F(LogTest, MasksAndFileFromRegistry) {
     // Reading the configuration does not create the logging key.
     CZRLogManager::Reconfigure();
     EXPECT_FALSE(reg.KeyExists(kLoggingKey));
-    EXPECT_EQ(CZRLogManager::GetLogger("KITROSTER")->GetLevelMask(), 0x0du);
+    EXPECT_EQ(CZRLogManager::GetLogger("KITROSTER")->GetLevelMask(), 0x0cu);
 
     ASSERT_TRUE(reg.SetDword(kLoggingKey, "kitroster", 0x20));
     ASSERT_TRUE(reg.SetDword(kLoggingKey, "*", 0x08));
@@ -136,7 +136,7 @@ TEST_F(LogTest, MasksAndFileFromRegistry) {
     CRegistry::SetMachineLocation(m_dir + "/plain/registry.db");
     CZRLogManager::Reconfigure();
     EXPECT_TRUE(CZRLogManager::IsLogging());
-    EXPECT_EQ(CZRLogManager::GetLogger("KITROSTER")->GetLevelMask(), 0x0du);
+    EXPECT_EQ(CZRLogManager::GetLogger("KITROSTER")->GetLevelMask(), 0x0cu);
 }
 
 TEST_F(LogTest, OffSwitchesLoggingOff) {
