@@ -78,9 +78,16 @@ bool CKitrosterFactory::Load() {
     kitroster::Env* env = GetCatalogueEnv();
     const CString folder = GetCatalogueFolder();
     std::vector<std::string> names;
-    env->FindFiles(folder.str(), kResourceFilePattern, &names);  // a missing folder is empty
-
     bool allRead = true;
+    const kitroster::EnvStatus listed = env->FindFiles(folder.str(), kResourceFilePattern, &names);
+    // A missing folder is an empty catalogue; a folder that cannot be listed is not.
+    if (!listed.ok() && listed.error() != kitroster::kErrorPathNotFound &&
+        listed.error() != kitroster::kErrorFileNotFound) {
+        ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Load() cannot list %s: %s",
+               folder.GetString(), listed.ToString().c_str());
+        allRead = false;
+    }
+
     std::string text;
     for (const std::string& name : names) {
         const CString path = JoinCataloguePath(folder, CString(name));
@@ -90,8 +97,13 @@ bool CKitrosterFactory::Load() {
         if (status.ok()) {
             CZRauto_ptr<IResourceItem> item =
                 CResourceItemPersistFactory::ParseResourceText(text, &schema);
-            if (item)
-                Add(item);  // an item without identifier is refused there
+            if (item && Add(item)) {  // an item without identifier is refused there
+                const CString key = Upper(item->get_ID());
+                if (name != ResourceFileName(key).str() &&
+                    ResourceFileName(key).CompareNoCase(name.c_str()) == 0) {
+                    m_loadedFileName[key] = name;
+                }
+            }
         } else {
             ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Load() cannot read %s: %s",
                    path.GetString(), status.ToString().c_str());
@@ -133,6 +145,15 @@ bool CKitrosterFactory::Save() {
     std::sort(candidates.begin(), candidates.end(),
               [](const OrderEntry* a, const OrderEntry* b) { return a->id < b->id; });
 
+    m_saveFailures = 0;
+    bool writeFailed = false;
+    // The file of `key` in the catalogue folder, as loaded or as named for new resources.
+    auto filePath = [&](const CString& key) {
+        const auto loaded = m_loadedFileName.find(key);
+        return JoinCataloguePath(catalogueFolder(), loaded != m_loadedFileName.end()
+                                                        ? CString(loaded->second)
+                                                        : ResourceFileName(key));
+    };
     for (const OrderEntry* entry : candidates) {
         IResourceItem* item = entry->item;
         const CString id = item->get_ID();
@@ -162,12 +183,15 @@ bool CKitrosterFactory::Save() {
                    "CKitrosterFactory::Save() skipped resource '%s': its identifier cannot be "
                    "part of a file name",
                    id.GetString());
+            ++m_saveFailures;
             continue;
         }
-        const CString path = JoinCataloguePath(catalogueFolder(), ResourceFileName(fileKey));
+        const CString path = filePath(fileKey);
         if (!persist || !persist->Write(path, entry->item)) {
             ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Save() failed to write %s",
                    path.GetString());
+            ++m_saveFailures;
+            writeFailed = true;
             continue;
         }
         if (text.empty()) {
@@ -179,7 +203,18 @@ bool CKitrosterFactory::Save() {
     }
 
     // A deletion that fails stays pending, so the next Save tries again and the file does
-    // not come back at the next Load unnoticed.
+    // not come back at the next Load unnoticed. After a failed write no file is removed at
+    // all: the removed file may be the only copy of a renamed resource whose new file could
+    // not be written.
+    if (writeFailed) {
+        if (!m_deleted.empty()) {
+            ZR_LOG(s_log, ZRLOG_FAILURE,
+                   "CKitrosterFactory::Save() kept %d file deletion(s) pending after a failed "
+                   "write",
+                   static_cast<int>(m_deleted.size()));
+        }
+        return true;
+    }
     std::vector<CString> failed;
     while (!m_deleted.empty()) {
         const CString id = m_deleted.front();
@@ -189,18 +224,21 @@ bool CKitrosterFactory::Save() {
                    "CKitrosterFactory::Save() did not delete the file of '%s': its identifier "
                    "cannot be part of a file name",
                    id.GetString());
+            ++m_saveFailures;
             continue;
         }
-        const CString path = JoinCataloguePath(catalogueFolder(), ResourceFileName(id));
+        const CString path = filePath(id);
         const kitroster::EnvStatus status = GetCatalogueEnv()->DeleteFile(path.str());
         if (status.ok() || status.error() == kitroster::kErrorFileNotFound ||
             status.error() == kitroster::kErrorPathNotFound) {
             m_savedText.erase(id);
             m_removed.insert(id);
+            m_loadedFileName.erase(id);
         } else {
             ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Save() failed to delete %s: %s",
                    path.GetString(), status.ToString().c_str());
             failed.push_back(id);
+            ++m_saveFailures;
         }
     }
     m_deleted = std::move(failed);
@@ -229,8 +267,11 @@ bool CKitrosterFactory::Rename(const CString& oldId, const CString& newId, bool 
         return false;
     if (oldId.CompareNoCase(newId) == 0)
         return true;
-    // Save could not write the item under an unsafe name but would delete the old file.
-    if (!IsSafeResourceId(newId))
+    // Save could not write the item under an unsafe name but would delete the old file;
+    // braces, line feeds and surrounding blanks would not read back as the same identifier.
+    CString trimmedNewId = newId;
+    trimmedNewId.Trim(" \t");
+    if (!IsSafeResourceId(newId) || newId.FindOneOf("{}\n") >= 0 || trimmedNewId != newId)
         return false;
     if (GetItemById(newId))
         return false;
@@ -309,6 +350,7 @@ void CKitrosterFactory::_clear() {
     m_deleted.clear();
     m_savedText.clear();
     m_removed.clear();
+    m_loadedFileName.clear();
 }
 
 bool CKitrosterFactory::_rename_conn_element(const CString& oldId, const CString& newId) {

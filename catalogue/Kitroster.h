@@ -80,6 +80,10 @@ class KITROSTER_API CKitrosterFactory : public CZRunknown, public IKitroster {
     CZRauto_ptr<IResourceItem> GetItemById(const CString& id) override;
     bool IsDirty() override;
 
+    // How many resources the last Save could not write or whose files it could not remove
+    // (Save itself always reports true). Zero after a Save that did everything.
+    int GetSaveFailureCount() const { return m_saveFailures; }
+
   protected:
     void OnZRunknownFinalize() override;
     void _add(const CString& id, CZRauto_ptr<IResourceItem> item);
@@ -103,6 +107,11 @@ class KITROSTER_API CKitrosterFactory : public CZRunknown, public IKitroster {
     // it wrote, and the files it removed.
     std::map<CString, std::string> m_savedText;
     std::set<CString> m_removed;
+    // The file name each identifier was loaded from, where it differs from
+    // ResourceFileName(identifier) in case only: Save keeps writing and removing that file
+    // instead of creating a second one beside it on a case-sensitive file system.
+    std::map<CString, std::string> m_loadedFileName;
+    int m_saveFailures = 0;
 };
 
 }  // namespace NResourceItem

@@ -63,7 +63,11 @@ int RequireCleanCatalogue(const SCatalogue& catalogue) {
 }
 
 int SaveCatalogue(IKitroster* collection) {
-    if (collection->Save())
+    // Save reports true even when a file could not be written or removed; the collection
+    // counts those, and a command that changed nothing on disk must not claim success.
+    const bool saved = collection->Save();
+    const auto* factory = dynamic_cast<const NResourceItem::CKitrosterFactory*>(collection);
+    if (saved && (!factory || factory->GetSaveFailureCount() == 0))
         return kExitOk;
     return Report(
         FormatResString(IDS_SAVE_FAILED, NResourceItem::GetCatalogueFolder().GetString()));

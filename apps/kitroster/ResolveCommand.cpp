@@ -48,7 +48,7 @@ int RunResolve(const SResolveOptions& options) {
     CVideoResHelperContext ctx(FromUtf8(options.host), options.refresh, options.cookie);
     CVideoResHelper h(FromUtf8(options.name), ctx);
     if (options.json) {
-        Json object{{"name", options.name},
+        Json object{{"name", ToUtf8(FromUtf8(options.name))},
                     {"server", ToUtf8(h.getServer())},
                     {"decoratedHostName", ToUtf8(h.getDecoratedHostName())},
                     {"resVideo", ToUtf8(h.getResVideo())},

@@ -10,6 +10,9 @@
 // subcommands and gives each an action with SetAction; declare it in Commands.h, call it
 // below and add the file to CMakeLists.txt. Actions run after parsing, with the global
 // options already applied, and return the exit code.
+#include <cstdio>
+#include <exception>
+
 #include <CLI/CLI.hpp>
 
 #include "apps/kitroster/Commands.h"
@@ -40,5 +43,10 @@ int main(int argc, char** argv) {
     if (!ctx.action)
         return UsageError("no command given");
     ApplyGlobalOptions(ctx);
-    return ctx.action();
+    try {
+        return ctx.action();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "kitroster: %s\n", e.what());
+        return kExitRefused;
+    }
 }

@@ -256,12 +256,65 @@ TEST_F(CollectionTest, SaveSkipsUnsafeIdentifiersAndSurvivesWriteFailures) {
     EXPECT_EQ(m_env.OpenedForWrite().size(), 1u) << "only OK was attempted";
     EXPECT_EQ(m_env.CallCount(kitroster::EnvOp::kDeleteFile), 1) << "the temporary file only";
     EXPECT_EQ(ReadRaw("_RES_OK.zrr"), ResourceText("OK")) << "the failed write kept the old file";
-    for (const char* id : {"'../X'", "'A\\B'", "'A:B'"}) {
+    for (const char* id : {"'../X'", "'A\\B'"}) {
         EXPECT_TRUE(log.Contains(id, ZRLOG_FAILURE)) << id;
     }
     EXPECT_TRUE(log.Contains("CKitrosterFactory::Save() failed to write", ZRLOG_FAILURE));
+    EXPECT_TRUE(log.Contains("kept 1 file deletion(s) pending", ZRLOG_FAILURE));
     EXPECT_FALSE(std::ifstream(m_root.Path("X.zrr")).good());
     EXPECT_TRUE(collection->IsDirty());
+    auto* factory = dynamic_cast<CKitrosterFactory*>(collection.get());
+    ASSERT_NE(factory, nullptr);
+    EXPECT_EQ(factory->GetSaveFailureCount(), 3) << "two unsafe identifiers and one failed write";
+
+    // The next Save writes OK and refuses to delete through the unsafe identifier.
+    log.Clear();
+    EXPECT_TRUE(collection->Save());
+    EXPECT_NE(ReadRaw("_RES_OK.zrr"), ResourceText("OK"));
+    EXPECT_TRUE(log.Contains("'A:B'", ZRLOG_FAILURE));
+    EXPECT_EQ(factory->GetSaveFailureCount(), 3) << "../X, A\\B and the deletion of A:B";
+}
+
+TEST_F(CollectionTest, RenameWhoseNewFileFailsKeepsTheOldFile) {
+    WriteRaw("_RES_CAM1.zrr", ResourceText("CAM1"));
+    CZRauto_ptr<IKitroster> collection = Loaded();
+    ASSERT_TRUE(collection->Rename("CAM1", "CAM2", true));
+    m_env.FailNth(kitroster::EnvOp::kWrite, 1, kitroster::kErrorDiskFull);
+    EXPECT_TRUE(collection->Save());
+    EXPECT_TRUE(Exists("_RES_CAM1.zrr")) << "the only copy of the resource";
+    EXPECT_FALSE(Exists("_RES_CAM2.zrr"));
+    // Once the new file is written, the old one goes.
+    EXPECT_TRUE(collection->Save());
+    EXPECT_FALSE(Exists("_RES_CAM1.zrr"));
+    EXPECT_TRUE(Exists("_RES_CAM2.zrr"));
+    EXPECT_EQ(Loaded()->Size(), 1);
+}
+
+TEST_F(CollectionTest, FileNamedInAnotherCaseIsTheOneSavedAndDeleted) {
+    WriteRaw("_RES_cam5.zrr", ResourceText("cam5"));
+    WriteRaw("_RES_Cam6.zrr", ResourceText("CAM6"));
+    CZRauto_ptr<IKitroster> collection = Loaded();
+    collection->GetItemById("CAM5")->set_Name("new");
+    collection->Delete("CAM6");
+    EXPECT_TRUE(collection->Save());
+    EXPECT_EQ(Entries(), std::vector<std::string>{"_RES_cam5.zrr"})
+        << "no second copy, no stale file";
+    EXPECT_EQ(Loaded()->GetItemById("cam5")->get_Name(), "new");
+
+    // A renamed resource gets the file name of its new identifier.
+    collection = Loaded();
+    ASSERT_TRUE(collection->Rename("cam5", "CAM7", true));
+    EXPECT_TRUE(collection->Save());
+    EXPECT_EQ(Entries(), std::vector<std::string>{"_RES_CAM7.zrr"});
+}
+
+TEST_F(CollectionTest, RenameRefusesIdentifiersThatDoNotReadBack) {
+    WriteRaw("_RES_CAM1.zrr", ResourceText("CAM1"));
+    CZRauto_ptr<IKitroster> collection = Loaded();
+    for (const char* bad : {"{CAM2", "CAM2}", " CAM2", "CAM2\t", "CA\nM2"}) {
+        EXPECT_FALSE(collection->Rename("CAM1", bad, true)) << bad;
+    }
+    EXPECT_FALSE(collection->IsDirty());
 }
 
 TEST_F(CollectionTest, SettingsRootComesFromOverrideRegistryOrAppFolder) {

@@ -288,6 +288,17 @@ TEST_F(KitrosterCliTest, DeleteRemovesTheFile) {
     EXPECT_THAT(unknown.err, HasSubstr("CAM04 does not exist"));
 }
 
+TEST_F(KitrosterCliTest, AFileThatCannotBeReplacedFailsTheCommand) {
+    // A read-only resource file cannot be replaced, even by root.
+    fs::permissions(ResourceFile("CAM01"),
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    SResult set = Run({"set", "CAM01", "--name", "Renamed"});
+    EXPECT_EQ(set.code, 1);
+    EXPECT_THAT(set.err, HasSubstr("could not be saved"));
+    EXPECT_THAT(Run({"show", "CAM01"}).out, Not(HasSubstr("Renamed")));
+}
+
 TEST_F(KitrosterCliTest, UsageErrorsExitTwo) {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {},
