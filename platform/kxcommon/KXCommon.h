@@ -27,9 +27,11 @@ KR_KXCOMMON_API CString DecryptPassword(const CString& stored);
 // else by the registry value "SiteKeyFile" (string) under
 // "Software\Corvent\Utilities\Kitroster", else /etc/kitroster/site.key. A key file holds
 // the 32 raw bytes or 64 hexadecimal digits (surrounding white space ignored). When no
-// key file can be read, a built-in key is used: it only obfuscates, since anyone with
-// this library can open what it seals. The key is read at every call, so a key file
-// replaced while the process runs takes effect at once.
+// key file is configured and /etc/kitroster/site.key does not exist, a built-in key is
+// used: it only obfuscates, since anyone with this library can open what it seals. A key
+// file that is configured or present but cannot be read gives no key: EncryptPassword
+// then returns empty text and DecryptPassword refuses, both with a logged failure. The key
+// is read at every call, so a key file replaced while the process runs takes effect at once.
 
 // Study modes select which settings a recording uses. Mode 11 is the sleep-study mode.
 // The local settings folder for mode M: the settings root followed by the folder name of

@@ -33,10 +33,14 @@ const unsigned char* AdditionalData() {
     return reinterpret_cast<const unsigned char*>(kPrefix);
 }
 
-// Clears a key when it goes out of scope.
+// The site key, cleared when it goes out of scope; empty when the configured key cannot
+// be used.
 struct KeyGuard {
-    kxcommon::SiteKey key = kxcommon::LoadSiteKey();
-    ~KeyGuard() { sodium_memzero(key.data(), key.size()); }
+    std::optional<kxcommon::SiteKey> key = kxcommon::LoadSiteKey();
+    ~KeyGuard() {
+        if (key)
+            sodium_memzero(key->data(), key->size());
+    }
 };
 
 }  // namespace
@@ -52,11 +56,16 @@ CString EncryptPassword(const CString& plain) {
     std::vector<unsigned char> sealed(kNonceBytes + text.size() + kTagBytes);
     randombytes_buf(sealed.data(), kNonceBytes);
     KeyGuard guard;
+    if (!guard.key) {
+        ZR_LOG(s_log, ZRLOG_FAILURE,
+               "EncryptPassword() no usable site key; the password is not stored");
+        return CString();
+    }
     unsigned long long sealedLength = 0;
     crypto_aead_xchacha20poly1305_ietf_encrypt(sealed.data() + kNonceBytes, &sealedLength,
                                                reinterpret_cast<const unsigned char*>(text.data()),
                                                text.size(), AdditionalData(), kPrefixLength,
-                                               nullptr, sealed.data(), guard.key.data());
+                                               nullptr, sealed.data(), guard.key->data());
     const size_t total = kNonceBytes + static_cast<size_t>(sealedLength);
     std::string encoded(sodium_base64_ENCODED_LEN(total, kBase64Variant), '\0');
     sodium_bin2base64(encoded.data(), encoded.size(), sealed.data(), total, kBase64Variant);
@@ -90,10 +99,12 @@ CString DecryptPassword(const CString& stored) {
     std::vector<unsigned char> plain(sealedLength - kNonceBytes - kTagBytes + 1);
     unsigned long long plainLength = 0;
     KeyGuard guard;
+    if (!guard.key)
+        return refuse("cannot be opened (no usable site key)");
     if (crypto_aead_xchacha20poly1305_ietf_decrypt(
             plain.data(), &plainLength, nullptr, sealed.data() + kNonceBytes,
             sealedLength - kNonceBytes, AdditionalData(), kPrefixLength, sealed.data(),
-            guard.key.data()) != 0) {
+            guard.key->data()) != 0) {
         return refuse("does not open under the site key (altered, or sealed under another key)");
     }
     CString result(reinterpret_cast<const char*>(plain.data()), static_cast<int>(plainLength));

@@ -1,5 +1,7 @@
 #include "platform/kxcommon/SiteKey.h"
 
+#include <sodium.h>
+
 #include <cstdlib>
 
 #include "platform/env/Env.h"
@@ -30,24 +32,31 @@ int HexDigit(char c) {
     return -1;
 }
 
-// Reads the key file; `mustExist` files that are missing are reported as well.
-bool ReadKeyFile(const std::string& path, bool mustExist, SiteKey* key) {
+enum class EKeyFile { kRead, kAbsent, kUnusable };
+
+// Reads a key file. A file that is not there at all is kAbsent; one that is there (or is
+// required) but cannot be read or parsed is kUnusable and logged as a failure.
+EKeyFile ReadKeyFile(const std::string& path, bool mustExist, SiteKey* key) {
     std::string contents;
     kitroster::EnvStatus status = kitroster::Env::Default()->ReadFileToString(path, &contents);
     if (!status.ok()) {
-        if (mustExist || status.error() != kitroster::kErrorFileNotFound) {
-            ZR_LOG(s_log, ZRLOG_WARNING, "LoadSiteKey() cannot read the site key file: %s",
-                   status.ToString().c_str());
-        }
-        return false;
+        const bool absent = status.error() == kitroster::kErrorFileNotFound ||
+                            status.error() == kitroster::kErrorPathNotFound;
+        if (absent && !mustExist)
+            return EKeyFile::kAbsent;
+        ZR_LOG(s_log, ZRLOG_FAILURE, "LoadSiteKey() cannot read the site key file: %s",
+               status.ToString().c_str());
+        return EKeyFile::kUnusable;
     }
-    if (!ParseSiteKey(contents, key)) {
-        ZR_LOG(s_log, ZRLOG_WARNING,
+    const bool parsed = ParseSiteKey(contents, key);
+    sodium_memzero(contents.data(), contents.size());
+    if (!parsed) {
+        ZR_LOG(s_log, ZRLOG_FAILURE,
                "LoadSiteKey() site key file %s holds neither 32 bytes nor 64 hex digits",
                path.c_str());
-        return false;
+        return EKeyFile::kUnusable;
     }
-    return true;
+    return EKeyFile::kRead;
 }
 
 }  // namespace
@@ -71,21 +80,24 @@ bool ParseSiteKey(const std::string& contents, SiteKey* key) {
     return true;
 }
 
-SiteKey LoadSiteKey() {
+std::optional<SiteKey> LoadSiteKey() {
     SiteKey key{};
+    std::string configured;
     if (const char* forced = std::getenv("KITROSTER_SITE_KEY_FILE"); forced && *forced) {
-        if (ReadKeyFile(forced, true, &key))
+        configured = forced;
+    } else {
+        kitroster::CRegistry::Machine().QueryString(kKitrosterKey, "SiteKeyFile", &configured);
+    }
+    const EKeyFile result = configured.empty() ? ReadKeyFile(kDefaultKeyFile, false, &key)
+                                               : ReadKeyFile(configured, true, &key);
+    switch (result) {
+        case EKeyFile::kRead:
             return key;
-        return kBuiltInKey;
+        case EKeyFile::kAbsent:
+            return kBuiltInKey;
+        default:
+            return std::nullopt;
     }
-    std::string named;
-    if (kitroster::CRegistry::Machine().QueryString(kKitrosterKey, "SiteKeyFile", &named) &&
-        !named.empty() && ReadKeyFile(named, true, &key)) {
-        return key;
-    }
-    if (ReadKeyFile(kDefaultKeyFile, false, &key))
-        return key;
-    return kBuiltInKey;
 }
 
 }  // namespace kxcommon

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace kxcommon {
@@ -14,8 +15,11 @@ using SiteKey = std::array<uint8_t, kSiteKeyBytes>;
 // optional surrounding white space. False for anything else.
 bool ParseSiteKey(const std::string& contents, SiteKey* key);
 
-// The site key in effect (see KXCommon.h for the order of the sources). Logs a warning
-// under "KITROSTER" when a configured key file cannot be used.
-SiteKey LoadSiteKey();
+// The site key in effect (see KXCommon.h for the order of the sources). The built-in key
+// stands in only when no key file is configured and the default file is absent. A key file
+// that is configured (or present) but cannot be read or parsed gives no key at all, with a
+// failure logged under "KITROSTER": sealing under the public built-in key instead would
+// both weaken the stored passwords and make them unreadable once the real key is back.
+std::optional<SiteKey> LoadSiteKey();
 
 }  // namespace kxcommon

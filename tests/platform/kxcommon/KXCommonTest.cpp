@@ -130,14 +130,24 @@ TEST(KXCommon, SiteKeyComesFromTheRegistryNamedFileThenTheBuiltInKey) {
         ScopedEnvVar other("KITROSTER_SITE_KEY_FILE", WriteKey("d.key", 0x45, true));
         EXPECT_TRUE(DecryptPassword(sealed).IsEmpty());
     }
-    // A key file that is not a key falls back to the built-in key, with a warning.
+    // A configured key file that is not a key, or is missing, seals nothing and opens
+    // nothing: falling back to the public built-in key would weaken and later lose passwords.
     ASSERT_TRUE(Env::Default()->WriteStringToFile(TempPath("short.key"), "too short").ok());
-    ScopedEnvVar broken("KITROSTER_SITE_KEY_FILE", TempPath("short.key"));
-    CLogCapture log("KITROSTER=0x2d");
-    const CString fallback = EncryptPassword("fallback");
-    EXPECT_TRUE(log.Contains("short.key", ZRLOG_WARNING));
-    ScopedEnvVar missing("KITROSTER_SITE_KEY_FILE", TempPath("missing.key"));
-    EXPECT_EQ(DecryptPassword(fallback), CString("fallback"));
+    {
+        ScopedEnvVar broken("KITROSTER_SITE_KEY_FILE", TempPath("short.key"));
+        CLogCapture log("KITROSTER=0x2d");
+        EXPECT_TRUE(EncryptPassword("refused").IsEmpty());
+        EXPECT_TRUE(log.Contains("short.key", ZRLOG_FAILURE));
+    }
+    {
+        ScopedEnvVar missing("KITROSTER_SITE_KEY_FILE", TempPath("missing.key"));
+        EXPECT_TRUE(EncryptPassword("refused").IsEmpty());
+        ScopedEnvVar same("KITROSTER_SITE_KEY_FILE", TempPath("reg.key"));
+        EXPECT_EQ(DecryptPassword(sealed), CString("from registry"));
+    }
+    ASSERT_TRUE(registry.SetString(key, "SiteKeyFile", TempPath("missing.key")));
+    EXPECT_TRUE(EncryptPassword("refused").IsEmpty());
+    EXPECT_TRUE(DecryptPassword(sealed).IsEmpty());
     registry.DeleteValue(key, "SiteKeyFile");
 }
 
