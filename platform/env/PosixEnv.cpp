@@ -80,8 +80,10 @@ CPosixEnv::CPosixEnv(std::string uncRoot) : m_uncRoot(std::move(uncRoot)) {}
 
 CPosixEnv* CPosixEnv::Default() {
     static CPosixEnv* env = [] {
-        const char* root = std::getenv("KITROSTER_UNC_ROOT");
-        return new CPosixEnv(root && *root ? root : kDefaultUncRoot);
+        auto* posix = new CPosixEnv(kDefaultUncRoot);
+        if (const char* root = std::getenv("KITROSTER_UNC_ROOT"); root && *root)
+            posix->SetUncRoot(root);  // a relative root is ignored
+        return posix;
     }();
     return env;
 }
@@ -90,9 +92,12 @@ Env* Env::Default() {
     return CPosixEnv::Default();
 }
 
-void CPosixEnv::SetUncRoot(const std::string& uncRoot) {
+bool CPosixEnv::SetUncRoot(const std::string& uncRoot) {
+    if (uncRoot.empty() || uncRoot[0] != '/')
+        return false;
     std::lock_guard<std::mutex> lock(m_mutex);
     m_uncRoot = uncRoot;
+    return true;
 }
 
 std::string CPosixEnv::GetUncRoot() const {

@@ -32,7 +32,9 @@ class KR_ENV_API CPosixEnv : public Env {
     static CPosixEnv* Default();
 
     // The native folder under which UNC paths are found. Takes effect for later calls.
-    void SetUncRoot(const std::string& uncRoot);
+    // Only an absolute folder is accepted (false otherwise, nothing changes): an empty or
+    // relative root would map UNC paths onto the file-system root or the working folder.
+    bool SetUncRoot(const std::string& uncRoot);
     std::string GetUncRoot() const;
 
     EnvStatus OpenFile(const std::string& path, const OpenOptions& options,

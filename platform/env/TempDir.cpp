@@ -27,7 +27,8 @@ CTempDir::~CTempDir() {
     // Folders without write permission could not be emptied by a non-root user.
     for (auto it = fs::recursive_directory_iterator(m_path, ec);
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        if (it->is_directory(ec)) {
+        // symlink_status: a link to a folder elsewhere must not have its target changed.
+        if (fs::is_directory(it->symlink_status(ec))) {
             fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
         }
     }

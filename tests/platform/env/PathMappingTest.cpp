@@ -53,9 +53,13 @@ TEST(PathMapping, UncRootCanChangeAtRunTime) {
     std::string native;
     ASSERT_TRUE(env.ToNativePath("\\\\h\\s\\f", &native).ok());
     EXPECT_EQ(native, "/net/h/s/f");
-    env.SetUncRoot("/");
+    EXPECT_TRUE(env.SetUncRoot("/"));
     ASSERT_TRUE(env.ToNativePath("\\\\h\\s\\f", &native).ok());
     EXPECT_EQ(native, "/h/s/f");
+    // Empty and relative roots would reach the file-system root or the working folder.
+    EXPECT_FALSE(env.SetUncRoot(""));
+    EXPECT_FALSE(env.SetUncRoot("net"));
+    EXPECT_EQ(env.GetUncRoot(), "/");
 }
 
 }  // namespace
