@@ -1,5 +1,7 @@
 #include "catalogue/CatalogueFileIO.h"
 
+#include <cstdio>
+
 #include <atomic>
 #include <memory>
 
@@ -25,6 +27,13 @@ kitroster::EnvStatus ReadWholeFile(kitroster::Env* env, const std::string& path,
     status = file->GetSize(&size);
     if (!status.ok())
         return status;
+    // A resource file holds six short lines; anything this large is not one, and reading it
+    // whole could exhaust memory.
+    constexpr uint64_t kMaxResourceFileBytes = 16u << 20;
+    if (size > kMaxResourceFileBytes) {
+        return kitroster::EnvStatus::Error(kitroster::kErrorFileTooLarge, 0,
+                                           "read " + path + ": larger than a resource file");
+    }
     // Ask for one byte more than the size: a file that did not grow is then read in one
     // call, and a file that grew meanwhile is still read to its end.
     size_t capacity = static_cast<size_t>(size) + 1;
@@ -39,6 +48,10 @@ kitroster::EnvStatus ReadWholeFile(kitroster::Env* env, const std::string& path,
         if (got == 0 || (got < capacity && contents->size() >= size))
             break;
         capacity = 4096;
+        if (contents->size() > kMaxResourceFileBytes) {
+            return kitroster::EnvStatus::Error(kitroster::kErrorFileTooLarge, 0,
+                                               "read " + path + ": larger than a resource file");
+        }
     }
     return file->Close();
 }
@@ -52,19 +65,32 @@ kitroster::EnvStatus WriteFileAtomically(kitroster::Env* env, const std::string&
                                          const std::string& contents) {
     const std::string folder = FolderOfPath(path);
     const std::string name = folder.empty() ? path : path.substr(folder.size() + 1);
-    // ".~RES_X.zrr.<pid>.<n>.tmp": unique per process and call, so concurrent savers of
-    // one resource never share a temporary file, and no catalogue wildcard matches it.
-    std::string temp = folder.empty() ? std::string() : path.substr(0, folder.size() + 1);
-    temp += ".~";
-    temp += (!name.empty() && name[0] == '_') ? name.substr(1) : name;
-    temp += '.' + std::to_string(env->GetProcessId()) + '.' +
-            std::to_string(g_tempCounter.fetch_add(1, std::memory_order_relaxed)) + ".tmp";
+    // ".~RES_X.zrr.<pid>.<n>.<random>.tmp": no catalogue wildcard matches it. It is created
+    // new (never opened if it exists, never through a link), so savers in other processes
+    // or on other machines sharing the folder never write into one another's file.
+    std::string prefix = folder.empty() ? std::string() : path.substr(0, folder.size() + 1);
+    prefix += ".~";
+    prefix += (!name.empty() && name[0] == '_') ? name.substr(1) : name;
+    prefix += '.' + std::to_string(env->GetProcessId()) + '.';
 
     std::unique_ptr<kitroster::IFile> file;
     kitroster::OpenOptions options;
     options.access = kitroster::kAccessWrite;
-    options.disposition = kitroster::FileDisposition::kCreateAlways;
-    kitroster::EnvStatus status = env->OpenFile(temp, options, &file);
+    options.disposition = kitroster::FileDisposition::kCreateNew;
+    std::string temp;
+    kitroster::EnvStatus status;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        kitroster::Guid guid;
+        env->CreateGuid(&guid);  // a failure leaves zeros; the counter still differs
+        char random[9];
+        std::snprintf(random, sizeof random, "%02x%02x%02x%02x", guid.bytes[0], guid.bytes[1],
+                      guid.bytes[2], guid.bytes[3]);
+        temp = prefix + std::to_string(g_tempCounter.fetch_add(1, std::memory_order_relaxed)) +
+               '.' + random + ".tmp";
+        status = env->OpenFile(temp, options, &file);
+        if (status.error() != kitroster::kErrorFileExists)
+            break;
+    }
     if (status.ok())
         status = file->Write(contents.data(), contents.size());
     if (status.ok())

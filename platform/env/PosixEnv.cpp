@@ -123,7 +123,9 @@ EnvStatus CPosixEnv::OpenFile(const std::string& path, const OpenOptions& option
         return EnvStatus::Error(kErrorInvalidParameter, 0,
                                 "open " + path + ": truncation needs write access");
     }
-    int flags = O_CLOEXEC;
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; the file is refused below
+    // anyway, and the flag is cleared for the files that are kept.
+    int flags = O_CLOEXEC | O_NONBLOCK;
     switch (options.disposition) {
         case FileDisposition::kCreateNew:
             flags |= O_CREAT | O_EXCL;
@@ -162,6 +164,13 @@ EnvStatus CPosixEnv::OpenFile(const std::string& path, const OpenOptions& option
         ::close(fd);
         return EnvStatus::Error(kErrorAccessDenied, EISDIR, "open " + path + ": is a folder");
     }
+    // Devices, FIFOs and sockets are never files of this system: reading one could block
+    // or never end (a link to /dev/zero in the catalogue folder).
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return EnvStatus::Error(kErrorAccessDenied, 0, "open " + path + ": not a regular file");
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if ((wantWrite || truncate) && IsReadOnlyFile(st)) {
         ::close(fd);
         return ReadOnlyDenied("open", path);

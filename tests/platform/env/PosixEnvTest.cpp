@@ -1,3 +1,6 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 #include <gtest/gtest.h>
@@ -69,6 +72,18 @@ TEST_F(PosixEnvTest, OpenDispositionsAndTheirErrors) {
     EXPECT_EQ(file->Write("x", 1).ok(), true);
     file.reset();  // the destructor closes
     EXPECT_EQ(m_env.OpenFile(W("gone.txt"), truncate, &file).error(), kErrorFileNotFound);
+}
+
+TEST_F(PosixEnvTest, OnlyRegularFilesOpen) {
+    // A FIFO would block a reader until a writer comes; a device may never end.
+    ASSERT_EQ(::mkfifo((m_dir.path() + "/fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", (m_dir.path() + "/zero").c_str()), 0);
+    for (const char* name : {"fifo", "zero"}) {
+        std::unique_ptr<IFile> file;
+        const EnvStatus status = m_env.OpenFile(W(name), OpenOptions{}, &file);
+        EXPECT_EQ(status.error(), kErrorAccessDenied) << name;
+        EXPECT_EQ(file, nullptr) << name;
+    }
 }
 
 TEST_F(PosixEnvTest, FoldersCreateRemoveAndReportWindowsErrors) {
