@@ -328,18 +328,28 @@ EnvStatus CPosixEnv::MoveFile(const std::string& from, const std::string& to,
             ::renameat2(AT_FDCWD, nativeFrom.c_str(), AT_FDCWD, nativeTo.c_str(), RENAME_NOREPLACE);
         if (result != 0 && errno == EINVAL) {
             // The file system cannot rename without replacing: a hard link refuses an
-            // existing name atomically; folders fall back to a check before renaming.
-            if (S_ISDIR(source.st_mode)) {
+            // existing name atomically. Folders, and file systems without hard links, fall
+            // back to a check before renaming.
+            auto checkThenRename = [&] {
                 if (::access(nativeTo.c_str(), F_OK) == 0) {
                     errno = EEXIST;
-                    result = -1;
-                } else {
-                    result = ::rename(nativeFrom.c_str(), nativeTo.c_str());
+                    return -1;
                 }
+                return ::rename(nativeFrom.c_str(), nativeTo.c_str());
+            };
+            if (S_ISDIR(source.st_mode)) {
+                result = checkThenRename();
             } else {
                 result = ::link(nativeFrom.c_str(), nativeTo.c_str());
-                if (result == 0)
-                    ::unlink(nativeFrom.c_str());
+                if (result != 0 && (errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS)) {
+                    result = checkThenRename();
+                } else if (result == 0 && ::unlink(nativeFrom.c_str()) != 0) {
+                    // Both names now exist: undo, and report why the move failed.
+                    const int err = errno;
+                    ::unlink(nativeTo.c_str());
+                    errno = err;
+                    result = -1;
+                }
             }
         }
     }
