@@ -4,7 +4,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/env/Env.h"
+#include "platform/app/KitrosterApp.h"
 #include "platform/kxcommon/KXCommon.h"
 #include "platform/registry/Registry.h"
 
@@ -15,21 +15,10 @@ namespace {
 constexpr const char* kSettingsKey = "Software\\Corvent\\ZRSync\\LocalSettings";
 constexpr const char* kLocalRootValue = "LocalRoot";
 
-std::atomic<kitroster::Env*> g_env{nullptr};
-
 std::mutex g_rootMutex;
 CString g_rootOverride;  // guarded by g_rootMutex
 
 }  // namespace
-
-kitroster::Env* GetCatalogueEnv() {
-    kitroster::Env* env = g_env.load(std::memory_order_acquire);
-    return env ? env : kitroster::Env::Default();
-}
-
-void SetCatalogueEnv(kitroster::Env* env) {
-    g_env.store(env, std::memory_order_release);
-}
 
 void SetSettingsRootOverride(const CString& root) {
     CString value = root;
@@ -48,7 +37,7 @@ CString GetSettingsRoot() {
         if (!g_rootOverride.IsEmpty())
             return g_rootOverride;
     }
-    kitroster::CRegistry& registry = kitroster::CRegistry::Machine();
+    kitroster::CRegistry& registry = GetKitrosterApp().GetRegistry();
     std::string root;
     if (!registry.QueryString(kSettingsKey, kLocalRootValue, &root)) {
         // A missing value is written back empty so that an administrator finds it; an

@@ -1,5 +1,5 @@
-// Process-wide context of the catalogue: the Env through which every file operation of
-// the catalogue goes, and where the catalogue folder is.
+// Process-wide context of the catalogue: where the catalogue folder is, and how resource
+// identifiers become file names. File operations use the application's Env.
 //
 // Settings root: the override set by SetSettingsRootOverride (the command line's --root),
 // else the registry value "LocalRoot" under "Software\Corvent\ZRSync\LocalSettings"
@@ -7,24 +7,14 @@
 // The catalogue folder is the root immediately followed by "SettingsGeneral"; the registry
 // and application folder forms are expected to end in a separator.
 //
-// Thread-safety: all functions are safe for concurrent use. Changing the Env or the
-// override while a catalogue operation runs on another thread affects later operations
-// only.
+// Thread-safety: all functions are safe for concurrent use. Changing the override while
+// a catalogue operation runs on another thread affects later operations only.
 #pragma once
 
-#include "common/CString.h"
-#include "common/KitrosterExport.h"
-
-namespace kitroster {
-class Env;
-}
+#include "base/CString.h"
+#include "base/KitrosterExport.h"
 
 namespace NResourceItem {
-
-// The Env of the catalogue; Env::Default() unless SetCatalogueEnv chose another.
-KITROSTER_API kitroster::Env* GetCatalogueEnv();
-// Null restores Env::Default(). The Env must outlive every catalogue operation using it.
-KITROSTER_API void SetCatalogueEnv(kitroster::Env* env);
 
 // Sets the settings root used instead of the registry; empty text clears the override.
 // A trailing separator is added when missing ('/' for a path that starts with '/',

@@ -7,6 +7,7 @@
 #include "catalogue/CatalogueFileIO.h"
 #include "catalogue/ResPropertyBag.h"
 #include "catalogue/ResourceItemPersist.h"
+#include "platform/app/KitrosterApp.h"
 #include "platform/env/Env.h"
 #include "platform/oxb_exception/ZRLogSite.h"
 
@@ -75,7 +76,7 @@ void CKitrosterFactory::OnZRunknownFinalize() {}
 
 bool CKitrosterFactory::Load() {
     _clear();
-    kitroster::Env* env = GetCatalogueEnv();
+    kitroster::Env* env = GetKitrosterApp().GetEnv();
     const CString folder = GetCatalogueFolder();
     std::vector<std::string> names;
     bool allRead = true;
@@ -228,7 +229,7 @@ bool CKitrosterFactory::Save() {
             continue;
         }
         const CString path = filePath(id);
-        const kitroster::EnvStatus status = GetCatalogueEnv()->DeleteFile(path.str());
+        const kitroster::EnvStatus status = GetKitrosterApp().GetEnv()->DeleteFile(path.str());
         if (status.ok() || status.error() == kitroster::kErrorFileNotFound ||
             status.error() == kitroster::kErrorPathNotFound) {
             m_savedText.erase(id);

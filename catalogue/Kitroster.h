@@ -18,10 +18,10 @@
 #include <string>
 #include <vector>
 
+#include "base/CString.h"
+#include "base/KitrosterExport.h"
 #include "catalogue/ResourceItem.h"
 #include "catalogue/ZRunknown.h"
-#include "common/CString.h"
-#include "common/KitrosterExport.h"
 
 namespace NResourceItem {
 

@@ -13,9 +13,9 @@
 #include <map>
 #include <vector>
 
+#include "base/CString.h"
+#include "base/KitrosterExport.h"
 #include "catalogue/ZRunknown.h"
-#include "common/CString.h"
-#include "common/KitrosterExport.h"
 
 namespace NResourceItem {
 

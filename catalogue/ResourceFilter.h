@@ -4,10 +4,10 @@
 // Thread-safety: one thread at a time.
 #pragma once
 
+#include "base/CString.h"
+#include "base/KitrosterExport.h"
 #include "catalogue/ResourceTypeList.h"
 #include "catalogue/ZRunknown.h"
-#include "common/CString.h"
-#include "common/KitrosterExport.h"
 
 namespace NResourceItem {
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "catalogue/CatalogueContext.h"
+#include "platform/app/KitrosterApp.h"
 #include "platform/env/Env.h"
 #include "platform/treeweave/KeyTree.h"
 
@@ -34,7 +35,7 @@ CZRauto_ptr<IResourceItem> CResourceItemFactory::CreateInstance(CKeyTree* tree) 
 
 CString CResourceItemFactory::makeUniqueID(const CString& prefix) {
     kitroster::Guid guid;
-    const kitroster::EnvStatus status = GetCatalogueEnv()->CreateGuid(&guid);
+    const kitroster::EnvStatus status = GetKitrosterApp().GetEnv()->CreateGuid(&guid);
     if (!status.ok())
         throw CResultCodeException(status.error(), status.ToString());
     // Bytes 8 to 11 (the start of the final group) as one little-endian number.

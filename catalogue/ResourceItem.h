@@ -11,9 +11,9 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "base/CString.h"
+#include "base/KitrosterExport.h"
 #include "catalogue/ZRunknown.h"
-#include "common/CString.h"
-#include "common/KitrosterExport.h"
 
 class CKeyTree;
 

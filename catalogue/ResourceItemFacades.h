@@ -9,11 +9,11 @@
 // Thread-safety: one thread at a time per facade (and per wrapped item).
 #pragma once
 
+#include "base/CString.h"
+#include "base/KitrosterExport.h"
 #include "catalogue/ResPropertyBag.h"
 #include "catalogue/ResourceItem.h"
 #include "catalogue/ZRunknown.h"
-#include "common/CString.h"
-#include "common/KitrosterExport.h"
 
 namespace NResourceItem {
 

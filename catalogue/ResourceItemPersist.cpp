@@ -9,6 +9,7 @@
 #include "catalogue/CatalogueContext.h"
 #include "catalogue/CatalogueFileIO.h"
 #include "common/SplitPath.h"
+#include "platform/app/KitrosterApp.h"
 #include "platform/env/Env.h"
 #include "platform/oxb_exception/ZRLogSite.h"
 #include "platform/treeweave/KeyTree.h"
@@ -164,9 +165,9 @@ CZRauto_ptr<IResourceItem> CResourceItemPersistFactory::ParseResourceText(std::s
 bool CResourceItemPersistFactory::_write(const char* path, CKeyTree* tree) {
     if (!path || !tree)
         return false;
-    kitroster::Env* env = GetCatalogueEnv();
+    kitroster::Env* env = GetKitrosterApp().GetEnv();
     const std::string target(path);
-    if (!SplitPath(path, env).CreateFolder())
+    if (!SplitPath(path).CreateFolder())
         return false;
     CString values[kKeyCount - 1];
     for (int k = 1; k < kKeyCount; ++k)
@@ -187,7 +188,7 @@ CKeyTree* CResourceItemPersistFactory::_read(const char* path, int* schema) {
     if (!path)
         return tree;
     std::string text;
-    const kitroster::EnvStatus status = ReadWholeFile(GetCatalogueEnv(), path, &text);
+    const kitroster::EnvStatus status = ReadWholeFile(GetKitrosterApp().GetEnv(), path, &text);
     if (!status.ok()) {
         ZR_LOG(s_log, ZRLOG_FAILURE, "CResourceItemPersistFactory::_read(%s) failed: %s", path,
                status.ToString().c_str());

@@ -12,7 +12,7 @@
 // as it was. An item whose identifier cannot safely be a file name (IsSafeResourceId) is
 // never written.
 //
-// Every file operation goes through GetCatalogueEnv().
+// Every file operation goes through the application's Env.
 //
 // Thread-safety: the object has no state; separate calls may run on separate threads as
 // long as they write different files.
@@ -20,10 +20,10 @@
 
 #include <string_view>
 
+#include "base/CString.h"
+#include "base/KitrosterExport.h"
 #include "catalogue/ResourceItem.h"
 #include "catalogue/ZRunknown.h"
-#include "common/CString.h"
-#include "common/KitrosterExport.h"
 
 class CKeyTree;
 

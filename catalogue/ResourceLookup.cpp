@@ -6,6 +6,7 @@
 #include "catalogue/CatalogueContext.h"
 #include "catalogue/Kitroster.h"
 #include "catalogue/ResourceItemPersist.h"
+#include "platform/app/KitrosterApp.h"
 #include "platform/env/Env.h"
 
 namespace NResourceItem {
@@ -17,7 +18,8 @@ namespace {
 CZRauto_ptr<IResourceItem> ReadOwnFile(const CString& folder, const CString& fileName,
                                        const CString& wantedUpper) {
     std::string text;
-    if (!GetCatalogueEnv()
+    if (!GetKitrosterApp()
+             .GetEnv()
              ->ReadFileToString(JoinCataloguePath(folder, fileName).str(), &text)
              .ok()) {
         return {};

@@ -9,15 +9,15 @@
 // the same item. The one difference: when several files carry the same identifier, the
 // full load keeps the last one in folder order, while the own file wins here.
 //
-// Every file operation goes through GetCatalogueEnv().
+// Every file operation goes through the application's Env.
 //
 // Thread-safety: safe for concurrent use; each call works on its own objects.
 #pragma once
 
+#include "base/CString.h"
+#include "base/KitrosterExport.h"
 #include "catalogue/ResourceItem.h"
 #include "catalogue/ZRunknown.h"
-#include "common/CString.h"
-#include "common/KitrosterExport.h"
 
 namespace NResourceItem {
 

@@ -5,8 +5,8 @@
 // Thread-safety: pure functions.
 #pragma once
 
-#include "common/CString.h"
-#include "common/KitrosterExport.h"
+#include "base/CString.h"
+#include "base/KitrosterExport.h"
 
 namespace NResourceItem {
 

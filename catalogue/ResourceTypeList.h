@@ -7,9 +7,9 @@
 
 #include <map>
 
+#include "base/CString.h"
+#include "base/KitrosterExport.h"
 #include "catalogue/ZRunknown.h"
-#include "common/CString.h"
-#include "common/KitrosterExport.h"
 
 namespace NResourceItem {
 

@@ -20,7 +20,7 @@
 #include <cstdint>
 #include <string>
 
-#include "common/KitrosterExport.h"
+#include "base/KitrosterExport.h"
 
 namespace NResourceItem {
 

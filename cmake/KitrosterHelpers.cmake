@@ -42,3 +42,31 @@ function(kitroster_add_test)
         PROPERTIES LABELS "${T_LABELS}"
         ENVIRONMENT "KITROSTER_REGISTRY=${state}/registry.db")
 endfunction()
+
+# kitroster_add_part(NAME name SOURCES ... [DEPENDS ...] [PRIVATE_DEPENDS ...])
+# One folder of the main library: an object library with hidden visibility whose
+# dependencies are named downward only (DEPENDS: other parts and platform components;
+# PRIVATE_DEPENDS: outside libraries its sources use). Every part is assembled into
+# libKitroster.so and into the static KitrosterForTests that tests, benchmarks and fuzz
+# targets link to reach the internals.
+function(kitroster_add_part)
+    cmake_parse_arguments(P "" "NAME" "SOURCES;DEPENDS;PRIVATE_DEPENDS" ${ARGN})
+    add_library(${P_NAME} OBJECT ${P_SOURCES})
+    target_include_directories(${P_NAME} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${P_NAME} PUBLIC ${P_DEPENDS} PRIVATE ${P_PRIVATE_DEPENDS})
+    set_target_properties(${P_NAME} PROPERTIES CXX_VISIBILITY_PRESET hidden
+                          VISIBILITY_INLINES_HIDDEN ON)
+    set_property(GLOBAL APPEND PROPERTY KITROSTER_PARTS ${P_NAME})
+endfunction()
+
+# kitroster_add_component(NAME name SOURCES ... [DEPENDS ...] [PRIVATE_DEPENDS ...])
+# One outside component (platform/<folder>): its own small shared library, hidden
+# visibility, dependencies named downward only.
+function(kitroster_add_component)
+    cmake_parse_arguments(C "" "NAME" "SOURCES;DEPENDS;PRIVATE_DEPENDS" ${ARGN})
+    add_library(${C_NAME} SHARED ${C_SOURCES})
+    target_include_directories(${C_NAME} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${C_NAME} PUBLIC ${C_DEPENDS} PRIVATE ${C_PRIVATE_DEPENDS})
+    set_target_properties(${C_NAME} PROPERTIES CXX_VISIBILITY_PRESET hidden
+                          VISIBILITY_INLINES_HIDDEN ON)
+endfunction()

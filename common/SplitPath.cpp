@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/app/KitrosterApp.h"
 #include "platform/oxb_exception/ZRLogSite.h"
 
 using kitroster::EnvStatus;
@@ -79,20 +80,20 @@ bool IsNotFound(uint32_t error) {
 
 }  // namespace
 
-SplitPath::SplitPath(const char* path, kitroster::Env* env) : m_env(env) {
+SplitPath::SplitPath(const char* path) : m_env(GetKitrosterApp().GetEnv()) {
     CString full(path);
     full.Trim();
     _decompose(full);
     _log();
 }
 
-SplitPath::SplitPath(const char* folder, const char* fileName, kitroster::Env* env) : m_env(env) {
+SplitPath::SplitPath(const char* folder, const char* fileName) : m_env(GetKitrosterApp().GetEnv()) {
     _join(folder, fileName);
     _log();
 }
 
-SplitPath::SplitPath(const char* folder, const char* name, const char* ext, kitroster::Env* env)
-    : m_env(env) {
+SplitPath::SplitPath(const char* folder, const char* name, const char* ext)
+    : m_env(GetKitrosterApp().GetEnv()) {
     if (name) {
         const CString fileName = MakePath("", "", name, ext);
         _join(folder, fileName);
@@ -289,7 +290,7 @@ bool SplitPath::CanCreate() {
 }
 
 bool SplitPath::RenameFile(const char* newPath) {
-    const SplitPath target(m_folder, SplitPath(newPath, m_env).GetFileName(), m_env);
+    const SplitPath target(m_folder, SplitPath(newPath).GetFileName());
     if (m_fullPath.IsEmpty() || target.GetFileName().IsEmpty())
         return false;
     if (!m_env->MoveFile(m_fullPath.str(), target.GetFullPath().str(), false).ok())

@@ -10,8 +10,8 @@
 // The folder is drive plus directory without trailing separators ("C:\A\B\f.txt" ->
 // "C:\A\B", "C:\f.txt" -> "C:").
 //
-// File-system actions go through the Env given at construction (Env::Default() unless a
-// test passes its own) and report Windows error semantics: exists() treats only "not
+// File-system actions go through the application's Env in effect at construction and
+// report Windows error semantics: exists() treats only "not
 // found" errors (2, 3, 53) as absence. Diagnostics go to the "VIDEO_AVCOMMON" logger.
 //
 // Thread-safety: a value object for one thread; distinct objects may be used concurrently.
@@ -19,8 +19,8 @@
 
 #include <cstdint>
 
-#include "common/CString.h"
-#include "common/KitrosterExport.h"
+#include "base/CString.h"
+#include "base/KitrosterExport.h"
 #include "platform/env/Env.h"
 
 // The accessors of a decomposed path.
@@ -47,16 +47,14 @@ class KITROSTER_API ISplitPath {
 class KITROSTER_API SplitPath : public ISplitPath {
   public:
     // Trims white space at both ends of `path` and decomposes it. A null path is empty.
-    explicit SplitPath(const char* path, kitroster::Env* env = kitroster::Env::Default());
+    explicit SplitPath(const char* path);
     // Joins `folder` and the name and extension of `fileName` (any folder part of
     // `fileName` is ignored) with exactly one backslash; a file name alone when the folder
     // is empty or only separators. A null folder or file name leaves every part empty.
-    SplitPath(const char* folder, const char* fileName,
-              kitroster::Env* env = kitroster::Env::Default());
+    SplitPath(const char* folder, const char* fileName);
     // As above with the file name built from `name` and `ext` (a dot is inserted unless
     // `ext` is empty or begins with one). A null `ext` means no extension.
-    SplitPath(const char* folder, const char* name, const char* ext,
-              kitroster::Env* env = kitroster::Env::Default());
+    SplitPath(const char* folder, const char* name, const char* ext);
     virtual ~SplitPath();
 
     CString GetFullPath() const override { return m_fullPath; }

@@ -6,9 +6,9 @@
 #include <utility>
 
 #include "catalogue/CatalogueContext.h"
+#include "platform/app/KitrosterApp.h"
 #include "platform/env/Env.h"
 #include "platform/registry/Registry.h"
-#include "platform/zrping/ZRPing.h"
 #include "video/VideoLog.h"
 
 namespace NResourceItem {
@@ -29,14 +29,6 @@ namespace {
 constexpr const char* kLocal = "(local)";
 constexpr int kPingWait = 5000;
 
-// Replaced ping; guarded by CVideoResHelper::m_cs_ping. Empty means the ping component.
-VideoPingFunction& PingOverride() {
-    static VideoPingFunction s_ping;
-    return s_ping;
-}
-
-std::atomic<kitroster::Env*> g_videoEnv{nullptr};
-
 // The local host each entry of the resolution cache was resolved under, by the same key.
 // Callers with different local hosts share the cache: without this, one caller's
 // "(local)" (or its stand-in for an unreachable name) would be served to another whose
@@ -54,7 +46,7 @@ const char* OrEmptyMark(const CString& s) {
 // and never below the minimum. An unavailable store reads as the default.
 uint32_t ReadRefreshInterval() {
     std::string key = std::string(kVideoSettingsKey) + "\\" + kVideoSettingsSubkey;
-    uint32_t interval = kitroster::CRegistry::Machine().GetDword(key, kRefreshIntervalValue,
+    uint32_t interval = GetKitrosterApp().GetRegistry().GetDword(key, kRefreshIntervalValue,
                                                                  kDefaultRefreshInterval_ms);
     return interval < kMinimumRefreshInterval_ms ? kMinimumRefreshInterval_ms : interval;
 }
@@ -109,22 +101,6 @@ CVideoResHelperContext& CVideoResHelperContext::operator=(const CString& host) {
     return *this;
 }
 
-// --- Services ---
-
-void SetVideoPingFunction(VideoPingFunction ping) {
-    std::lock_guard<std::recursive_mutex> lock(CVideoResHelper::m_cs_ping);
-    PingOverride() = std::move(ping);
-}
-
-void SetVideoEnv(kitroster::Env* env) {
-    g_videoEnv.store(env, std::memory_order_release);
-}
-
-kitroster::Env* GetVideoEnv() {
-    kitroster::Env* env = g_videoEnv.load(std::memory_order_acquire);
-    return env ? env : GetCatalogueEnv();
-}
-
 // --- Helper ---
 
 CVideoResHelper::CVideoResHelper(const CString& resName, const CVideoResHelperContext& ctx) {
@@ -149,7 +125,7 @@ CVideoResHelper::CVideoResHelper(const CString& resName, const CVideoResHelperCo
         VIDEO_LOG(ZRLOG_INFO, "CVideoResHelper::CVideoResHelper(%s) found video host in map...",
                   resName.GetString());
         m_resHelper = cached->second;
-        uint32_t now = GetVideoEnv()->GetTickCount();
+        uint32_t now = GetKitrosterApp().GetEnv()->GetTickCount();
         if (TickAge(m_resHelper.m_createdTick, now) >= m_dwRefreshInterval_ms)
             refresh = true;
         // An entry resolved for another local host is not this caller's answer.
@@ -204,9 +180,7 @@ bool CVideoResHelper::IsServerReachable(const CString& host, bool refresh) {
     if (cached != m_pingMap.end() && !refresh)
         return cached->second == 1;
 
-    const VideoPingFunction& ping = PingOverride();
-    bool reachable =
-        ping ? ping(key.GetString(), kPingWait) : IsHostReachable(key.GetString(), kPingWait);
+    bool reachable = GetKitrosterApp().Ping(key.GetString(), kPingWait);
     m_pingMap.insert_or_assign(key, reachable ? 1 : 0);
     VIDEO_LOG(ZRLOG_INFO,
               "VideoResourceHelper::IsServerReachable() pinged '%s' and found it to be %s",

@@ -25,8 +25,8 @@
 #include <map>
 #include <mutex>
 
-#include "common/CString.h"
-#include "common/KitrosterExport.h"
+#include "base/CString.h"
+#include "base/KitrosterExport.h"
 
 namespace kitroster {
 class Env;
@@ -155,20 +155,6 @@ class KITROSTER_API CVideoResHelper {
   protected:
     CVideoResHelperImpl m_resHelper;
 };
-
-// --- Services the helper uses, replaceable for tests and tools ---
-
-// Answers whether a host responds within a wait, as IsHostReachable(host, wait) does.
-using VideoPingFunction = std::function<bool(const char* host, int wait)>;
-
-// Replaces the ping behind IsServerReachable; an empty function restores the ping
-// component. Takes the helper lock.
-KITROSTER_API void SetVideoPingFunction(VideoPingFunction ping);
-
-// The Env whose tick counter dates cache entries: the one set here, or the catalogue's
-// Env (GetCatalogueEnv) when none is set (null).
-KITROSTER_API void SetVideoEnv(kitroster::Env* env);
-KITROSTER_API kitroster::Env* GetVideoEnv();
 
 // Registry location of the refresh interval.
 inline constexpr const char* kVideoSettingsKey = "Software\\Corvent\\ZRMediaComponents";

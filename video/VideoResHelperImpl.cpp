@@ -3,6 +3,7 @@
 
 #include "catalogue/ResourceItemFacades.h"
 #include "catalogue/ResourceLookup.h"
+#include "platform/app/KitrosterApp.h"
 #include "platform/env/Env.h"
 #include "platform/kxcommon/KXCommon.h"
 #include "video/VideoLog.h"
@@ -42,7 +43,7 @@ CVideoResHelperImpl::CVideoResHelperImpl()
 
 CVideoResHelperImpl::CVideoResHelperImpl(const CString& resName, const CString& localHost,
                                          bool refresh)
-    : m_createdTick(GetVideoEnv()->GetTickCount()),
+    : m_createdTick(GetKitrosterApp().GetEnv()->GetTickCount()),
       m_isResVideo(false),
       m_isResCamera(false),
       m_isAssyVideo(false),

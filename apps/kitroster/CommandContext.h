@@ -8,8 +8,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "base/CString.h"
 #include "catalogue/Kitroster.h"
-#include "common/CString.h"
 
 namespace kitroster::cli {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "common/CString.h"
+#include "base/CString.h"
 
 namespace kitroster::cli {
 

@@ -31,6 +31,7 @@
 #include "bench/catalogue/SiteGenerator.h"
 #include "catalogue/CatalogueContext.h"
 #include "catalogue/Kitroster.h"
+#include "platform/app/KitrosterApp.h"
 #include "platform/env/Env.h"
 
 using namespace NResourceItem;
@@ -46,6 +47,7 @@ std::string g_root;    // temporary settings root, removed at exit
 std::string g_folder;  // g_root + "/SettingsGeneral"
 GeneratedSite g_site;
 CCountingEnv* g_env = nullptr;
+CAppServicesOverride* g_services = nullptr;
 std::map<std::string, double> g_meanSeconds;  // benchmark name -> mean wall time per iteration
 std::map<std::string, double> g_meanCpu;      // benchmark name -> mean thread CPU time
 
@@ -84,7 +86,7 @@ void record(benchmark::State& state, const char* name, double wallTotal, double 
 }
 
 void BM_RawRead(benchmark::State& state) {
-    kitroster::Env* env = GetCatalogueEnv();
+    kitroster::Env* env = GetKitrosterApp().GetEnv();
     std::vector<char> buffer(64 * 1024);
     double total = 0, cpu = 0;
     size_t bytes = 0;
@@ -209,12 +211,14 @@ void setUp() {
     g_site = kitroster::bench::GenerateSite(g_folder, g_catalogueSize, 20261208);
     std::printf("generated %zu resource files in %s (%.1f s)\n", g_site.total(), g_folder.c_str(),
                 seconds(start, Clock::now()));
-    g_env = new CCountingEnv(GetCatalogueEnv());
-    SetCatalogueEnv(g_env);
+    g_env = new CCountingEnv(GetKitrosterApp().GetEnv());
+    kitroster::AppServices services;
+    services.env = g_env;
+    g_services = new CAppServicesOverride(services);
 }
 
 void tearDown() {
-    SetCatalogueEnv(nullptr);
+    delete g_services;
     SetSettingsRootOverride("");
     delete g_env;
     std::error_code ec;

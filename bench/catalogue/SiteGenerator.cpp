@@ -7,6 +7,7 @@
 
 #include "catalogue/CatalogueContext.h"
 #include "catalogue/ResourceItemPersist.h"
+#include "platform/app/KitrosterApp.h"
 #include "platform/env/Env.h"
 
 namespace kitroster::bench {
@@ -27,7 +28,7 @@ std::string makeId(const char* prefix, std::mt19937& rng, std::set<std::string>&
 
 void writeResource(const std::string& folder, const std::string& id, const char* type,
                    const std::string& name, const std::string& conn, const std::string& caps) {
-    Env* env = NResourceItem::GetCatalogueEnv();
+    Env* env = GetKitrosterApp().GetEnv();
     const std::string text = CResourceItemPersistFactory::FormatResourceText(
         id.c_str(), type, name.c_str(), conn.c_str(), caps.c_str());
     const std::string path = folder + "/" + NResourceItem::ResourceFileName(id.c_str()).str();
@@ -42,7 +43,7 @@ void writeResource(const std::string& folder, const std::string& id, const char*
 
 GeneratedSite GenerateSite(const std::string& folder, size_t count, uint32_t seed) {
     std::mt19937 rng(seed);
-    Env* env = NResourceItem::GetCatalogueEnv();
+    Env* env = GetKitrosterApp().GetEnv();
     EnvStatus made = env->CreateDirectory(folder);
     if (!made.ok() && made.error() != kErrorAlreadyExists) {
         std::fprintf(stderr, "cannot create %s: %s\n", folder.c_str(), made.ToString().c_str());

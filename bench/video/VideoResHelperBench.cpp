@@ -20,16 +20,18 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "catalogue/CatalogueContext.h"
 #include "catalogue/Kitroster.h"
 #include "catalogue/ResourceItemPersist.h"
-#include "platform/env/TempDir.h"
-#include "platform/env/TestEnv.h"
+#include "platform/app/KitrosterApp.h"
 #include "platform/oxb_exception/ZRLog.h"
 #include "platform/registry/Registry.h"
+#include "testing/env/TempDir.h"
+#include "testing/env/TestEnv.h"
 #include "video/VideoResHelper.h"
 
 using namespace NResourceItem;
@@ -179,9 +181,10 @@ int main(int argc, char** argv) {
     GenerateCatalogue(dir.Path("SettingsGeneral"));
     kitroster::CTestEnv env;  // real files, counted opens, a clock that stands still
     g_env = &env;
-    SetCatalogueEnv(&env);
-    SetVideoEnv(&env);
-    SetVideoPingFunction([](const char*, int) { return false; });
+    kitroster::AppServices benchServices;
+    benchServices.env = &env;
+    benchServices.ping = [](const char*, int) { return false; };
+    auto services = std::make_unique<CAppServicesOverride>(benchServices);
 
     benchmark::Initialize(&count, args.data());
     benchmark::RunSpecifiedBenchmarks();
@@ -203,9 +206,7 @@ int main(int argc, char** argv) {
     std::printf("  unknown name, median          %8.3f ms   (%.0f files opened)\n",
                 Median(g_seconds["UnknownNameMiss"]) * 1e3, g_opens["UnknownNameMiss"]);
 
-    SetVideoPingFunction({});
-    SetVideoEnv(nullptr);
-    SetCatalogueEnv(nullptr);
+    services.reset();
     SetSettingsRootOverride("");
     return 0;
 }

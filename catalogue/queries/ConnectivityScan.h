@@ -5,8 +5,8 @@
 #include <functional>
 #include <vector>
 
+#include "base/CString.h"
 #include "catalogue/Kitroster.h"
-#include "common/CString.h"
 
 namespace NResourceItem {
 

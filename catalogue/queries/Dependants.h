@@ -10,9 +10,9 @@
 
 #include <vector>
 
+#include "base/CString.h"
+#include "base/KitrosterExport.h"
 #include "catalogue/Kitroster.h"
-#include "common/CString.h"
-#include "common/KitrosterExport.h"
 
 namespace NResourceItem {
 

@@ -19,8 +19,8 @@
 // Thread-safety: a pure function; safe from any thread.
 #pragma once
 
-#include "common/CString.h"
-#include "common/KitrosterExport.h"
+#include "base/CString.h"
+#include "base/KitrosterExport.h"
 
 namespace NResourceItem {
 

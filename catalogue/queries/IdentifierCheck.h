@@ -9,9 +9,9 @@
 // Thread-safety: as safe as the collection passed in (one thread at a time).
 #pragma once
 
+#include "base/CString.h"
+#include "base/KitrosterExport.h"
 #include "catalogue/Kitroster.h"
-#include "common/CString.h"
-#include "common/KitrosterExport.h"
 
 namespace NResourceItem {
 

@@ -5,11 +5,11 @@
 // Thread-safety: as safe as the objects passed in (one thread at a time per object).
 #pragma once
 
+#include "base/CString.h"
+#include "base/KitrosterExport.h"
 #include "catalogue/ResourceFilter.h"
 #include "catalogue/ResourceItem.h"
 #include "catalogue/ResourceTypeList.h"
-#include "common/CString.h"
-#include "common/KitrosterExport.h"
 
 namespace NResourceItem {
 

@@ -12,6 +12,7 @@
 #include "catalogue/CatalogueContext.h"
 #include "catalogue/ResourceItemPersist.h"
 #include "fuzz/common/FuzzCheck.h"
+#include "platform/app/KitrosterApp.h"
 #include "platform/env/Env.h"
 
 using namespace NResourceItem;
@@ -58,7 +59,7 @@ void fields(IResourceItem* item, CString out[5]) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Scratch& s = scratch();
-    kitroster::Env* env = GetCatalogueEnv();
+    kitroster::Env* env = GetKitrosterApp().GetEnv();
     const std::string text(reinterpret_cast<const char*>(data), size);
     FUZZ_CHECK(env->WriteStringToFile(s.input, text).ok(), "cannot write %s", s.input.c_str());
 

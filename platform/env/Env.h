@@ -150,10 +150,6 @@ class KR_ENV_API Env {
     // --- Identity ---
     // A fresh random (version 4) GUID.
     virtual EnvStatus CreateGuid(Guid* guid) = 0;
-    // The machine's name as GetComputerName reports it: the host name without its
-    // domain part, upper-cased.
-    virtual std::string GetComputerName() = 0;
-    virtual std::string GetUserName() = 0;
     virtual uint32_t GetProcessId() = 0;
 
     // --- Paths ---
@@ -213,8 +209,6 @@ class KR_ENV_API EnvWrapper : public Env {
     uint64_t GetSystemTimeAsFileTime() override { return m_target->GetSystemTimeAsFileTime(); }
     void Sleep(uint32_t milliseconds) override { m_target->Sleep(milliseconds); }
     EnvStatus CreateGuid(Guid* guid) override { return m_target->CreateGuid(guid); }
-    std::string GetComputerName() override { return m_target->GetComputerName(); }
-    std::string GetUserName() override { return m_target->GetUserName(); }
     uint32_t GetProcessId() override { return m_target->GetProcessId(); }
     EnvStatus ToNativePath(const std::string& path, std::string* native) override {
         return m_target->ToNativePath(path, native);

@@ -483,29 +483,6 @@ EnvStatus CPosixEnv::CreateGuid(Guid* guid) {
     return EnvStatus::Ok();
 }
 
-std::string CPosixEnv::GetComputerName() {
-    char buffer[256] = {};
-    if (::gethostname(buffer, sizeof buffer - 1) != 0)
-        return std::string();
-    std::string name = buffer;
-    name = name.substr(0, name.find('.'));
-    for (char& c : name) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return name;
-}
-
-std::string CPosixEnv::GetUserName() {
-    struct passwd entry;
-    struct passwd* found = nullptr;
-    char buffer[4096];
-    if (::getpwuid_r(::geteuid(), &entry, buffer, sizeof buffer, &found) == 0 && found) {
-        return found->pw_name;
-    }
-    return std::to_string(::geteuid());
-}
-
 uint32_t CPosixEnv::GetProcessId() {
     return static_cast<uint32_t>(::getpid());
 }

@@ -57,8 +57,6 @@ class KR_ENV_API CPosixEnv : public Env {
     void Sleep(uint32_t milliseconds) override;
 
     EnvStatus CreateGuid(Guid* guid) override;
-    std::string GetComputerName() override;
-    std::string GetUserName() override;
     uint32_t GetProcessId() override;
 
     EnvStatus ToNativePath(const std::string& path, std::string* native) override;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/app/KitrosterApp.h"
 #include "platform/kxcommon/KXCommon.h"
 
 CString GetAppDir() {
@@ -27,9 +28,5 @@ CString GetAppDir() {
 }
 
 CString GetHostName() {
-    char buffer[256] = {};
-    if (::gethostname(buffer, sizeof buffer - 1) != 0)
-        return CString();
-    std::string name = buffer;
-    return CString(name.substr(0, name.find('.')));
+    return CString(GetKitrosterApp().GetIdentity().GetHostName());
 }

@@ -4,7 +4,7 @@
 // Thread-safety: all functions are safe for concurrent use.
 #pragma once
 
-#include "common/CString.h"
+#include "base/CString.h"
 
 #define KR_KXCOMMON_API __attribute__((visibility("default")))
 

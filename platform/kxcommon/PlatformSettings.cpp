@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/app/KitrosterApp.h"
 #include "platform/env/PosixEnv.h"
 #include "platform/kxcommon/KXCommon.h"
 #include "platform/registry/Registry.h"
@@ -11,7 +12,7 @@ CString ConfigureUncRootFromRegistry() {
     const char* forced = std::getenv("KITROSTER_UNC_ROOT");
     if (!forced || !*forced) {
         std::string root;
-        if (kitroster::CRegistry::Machine().QueryString(
+        if (GetKitrosterApp().GetRegistry().QueryString(
                 "Software\\Corvent\\Utilities\\Kitroster\\Platform", "UNCRoot", &root) &&
             !root.empty()) {
             env->SetUncRoot(root);

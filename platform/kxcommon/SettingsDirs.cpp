@@ -1,6 +1,7 @@
 // Settings folders by study mode, below the settings root the catalogue uses too.
 #include <string>
 
+#include "platform/app/KitrosterApp.h"
 #include "platform/kxcommon/KXCommon.h"
 #include "platform/registry/Registry.h"
 
@@ -17,7 +18,7 @@ CString GetSettingsDirNameByStudyMode(int studyMode) {
 
 CString GetLocalAppSettingsDirByStudyMode(int studyMode) {
     std::string root;
-    if (!kitroster::CRegistry::Machine().QueryString(kLocalSettingsKey, "LocalRoot", &root) ||
+    if (!GetKitrosterApp().GetRegistry().QueryString(kLocalSettingsKey, "LocalRoot", &root) ||
         root.empty()) {
         root = GetAppDir().str();
     }

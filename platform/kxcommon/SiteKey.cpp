@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "platform/app/KitrosterApp.h"
 #include "platform/env/Env.h"
 #include "platform/oxb_exception/ZRLogSite.h"
 #include "platform/registry/Registry.h"
@@ -38,7 +39,7 @@ enum class EKeyFile { kRead, kAbsent, kUnusable };
 // required) but cannot be read or parsed is kUnusable and logged as a failure.
 EKeyFile ReadKeyFile(const std::string& path, bool mustExist, SiteKey* key) {
     std::string contents;
-    kitroster::EnvStatus status = kitroster::Env::Default()->ReadFileToString(path, &contents);
+    kitroster::EnvStatus status = GetKitrosterApp().GetEnv()->ReadFileToString(path, &contents);
     if (!status.ok()) {
         const bool absent = status.error() == kitroster::kErrorFileNotFound ||
                             status.error() == kitroster::kErrorPathNotFound;
@@ -86,7 +87,7 @@ std::optional<SiteKey> LoadSiteKey() {
     if (const char* forced = std::getenv("KITROSTER_SITE_KEY_FILE"); forced && *forced) {
         configured = forced;
     } else {
-        kitroster::CRegistry::Machine().QueryString(kKitrosterKey, "SiteKeyFile", &configured);
+        GetKitrosterApp().GetRegistry().QueryString(kKitrosterKey, "SiteKeyFile", &configured);
     }
     const EKeyFile result = configured.empty() ? ReadKeyFile(kDefaultKeyFile, false, &key)
                                                : ReadKeyFile(configured, true, &key);

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/app/KitrosterApp.h"
 #include "platform/oxb_exception/LogConfig.h"
 #include "platform/oxb_exception/LogOutput.h"
 #include "platform/registry/Registry.h"
@@ -73,14 +74,15 @@ class CLogState {
         // The default file sits beside the machine store; its location is known without
         // opening it, so an explicit configuration never touches the registry.
         std::string defaultFile =
-            kitroster::logging::DefaultLogFile(CRegistry::Machine().location());
+            kitroster::logging::DefaultLogFile(GetKitrosterApp().GetRegistry().location());
         const char* env = std::getenv("KITROSTER_LOG");
         if (m_testItems) {
             m_config = kitroster::logging::ParseLogConfig(*m_testItems, defaultFile);
         } else if (env && *env) {
             m_config = kitroster::logging::ParseLogConfig(env, defaultFile);
         } else {
-            m_config = kitroster::logging::ReadLogConfig(CRegistry::Machine(), defaultFile);
+            m_config =
+                kitroster::logging::ReadLogConfig(GetKitrosterApp().GetRegistry(), defaultFile);
         }
         for (auto& [name, logger] : m_loggers)
             logger->SetLevelMask(m_config.MaskFor(name));

@@ -8,7 +8,7 @@
 #include <system_error>
 #include <thread>
 
-#include "common/CString.h"
+#include "base/CString.h"
 
 namespace kitroster::registry {
 

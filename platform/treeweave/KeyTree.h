@@ -11,13 +11,13 @@
 #include <memory>
 #include <string>
 
-#include "common/CString.h"
+#include "base/CString.h"
 
 #define KR_TREEWEAVE_API __attribute__((visibility("default")))
 
 // Base of the values a tree holds.
 class KR_TREEWEAVE_API CItem {
-public:
+  public:
     virtual ~CItem() = default;
     // The value as text. `format` is reserved for numeric values; null for text.
     virtual CString AsCStr(const char* format) const = 0;
@@ -25,17 +25,17 @@ public:
 
 // A text value.
 class KR_TREEWEAVE_API CLstring : public CItem {
-public:
+  public:
     // Holds the first `length` bytes of `text`, or all of it when `length` is -1.
     CLstring(const char* text, int length);
     CString AsCStr(const char* format) const override;
 
-private:
+  private:
     CString m_text;
 };
 
 class KR_TREEWEAVE_API CKeyTree {
-public:
+  public:
     CKeyTree() = default;
     virtual ~CKeyTree();
     CKeyTree(const CKeyTree&) = delete;
@@ -50,6 +50,6 @@ public:
     bool HasKey(const char* key) const;
     int GetCount() const { return static_cast<int>(m_items.size()); }
 
-private:
+  private:
     std::map<std::string, std::unique_ptr<CItem>> m_items;
 };

@@ -9,8 +9,8 @@
 // thread.
 #pragma once
 
-#include "common/CString.h"
-#include "common/KitrosterExport.h"
+#include "base/CString.h"
+#include "base/KitrosterExport.h"
 
 // Entry numbers, named after their use.
 constexpr unsigned IDS_CONFIRM_DELETE = 1;  // %s resource identifier

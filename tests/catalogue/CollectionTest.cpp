@@ -7,8 +7,8 @@
 
 #include "catalogue/Kitroster.h"
 #include "catalogue/ResourceItemPersist.h"
-#include "platform/oxb_exception/LogCapture.h"
 #include "platform/registry/Registry.h"
+#include "testing/log/LogCapture.h"
 #include "tests/catalogue/CatalogueTestSupport.h"
 
 using namespace NResourceItem;
@@ -261,7 +261,7 @@ TEST_F(CollectionTest, SaveSkipsUnsafeIdentifiersAndSurvivesWriteFailures) {
     }
     EXPECT_TRUE(log.Contains("CKitrosterFactory::Save() failed to write", ZRLOG_FAILURE));
     EXPECT_TRUE(log.Contains("kept 1 file deletion(s) pending", ZRLOG_FAILURE));
-    EXPECT_FALSE(std::ifstream(m_root.Path("X.zrr")).good());
+    EXPECT_FALSE(std::ifstream(m_site.root() + "/X.zrr").good());
     EXPECT_TRUE(collection->IsDirty());
     auto* factory = dynamic_cast<CKitrosterFactory*>(collection.get());
     ASSERT_NE(factory, nullptr);
@@ -318,9 +318,7 @@ TEST_F(CollectionTest, RenameRefusesIdentifiersThatDoNotReadBack) {
 }
 
 TEST_F(CollectionTest, SettingsRootComesFromOverrideRegistryOrAppFolder) {
-    kitroster::CTempDir registryDir("kitroster-reg-");
-    kitroster::CRegistry::SetMachineLocation(registryDir.Path("registry.db"));
-    kitroster::CRegistry& registry = kitroster::CRegistry::Machine();
+    kitroster::CRegistry& registry = m_site.registry();
     const char* key = "Software\\Corvent\\ZRSync\\LocalSettings";
 
     SetSettingsRootOverride("");

@@ -5,8 +5,9 @@
 
 #include "catalogue/CatalogueContext.h"
 #include "catalogue/ResourceItem.h"
-#include "platform/env/TestEnv.h"
+#include "platform/app/KitrosterApp.h"
 #include "platform/treeweave/KeyTree.h"
+#include "testing/env/TestEnv.h"
 
 using namespace NResourceItem;
 
@@ -72,7 +73,9 @@ TEST(ItemTest, FieldsAndDirtyTracking) {
 
 TEST(ItemTest, MakeUniqueIdUsesGuidBytesEightToEleven) {
     kitroster::CTestEnv env;
-    SetCatalogueEnv(&env);
+    kitroster::AppServices testServices;
+    testServices.env = &env;
+    auto services = std::make_unique<CAppServicesOverride>(testServices);
     kitroster::Guid guid;
     guid.bytes[8] = 0x0A;
     guid.bytes[9] = 0x0B;
@@ -94,7 +97,7 @@ TEST(ItemTest, MakeUniqueIdUsesGuidBytesEightToEleven) {
     } catch (const CResultCodeException& e) {
         EXPECT_EQ(e.GetResultCode(), kitroster::kErrorNotEnoughMemory);
     }
-    SetCatalogueEnv(nullptr);
+    services.reset();
 
     // Real GUIDs: always the shape, almost surely different.
     const CString a = CResourceItemFactory::makeUniqueID("srv");

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "catalogue/ResourceItemPersist.h"
-#include "platform/oxb_exception/LogCapture.h"
+#include "testing/log/LogCapture.h"
 #include "tests/catalogue/CatalogueTestSupport.h"
 
 using namespace NResourceItem;

@@ -1,4 +1,4 @@
-#include "common/CString.h"
+#include "base/CString.h"
 
 #include <gtest/gtest.h>
 

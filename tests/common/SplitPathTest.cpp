@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/env/TempDir.h"
-#include "platform/env/TestEnv.h"
-#include "platform/oxb_exception/LogCapture.h"
+#include "testing/env/TempDir.h"
+#include "testing/env/TestEnv.h"
+#include "testing/log/LogCapture.h"
 
 namespace {
 
@@ -168,7 +168,8 @@ TEST(SplitPathTest, CreateFolderBuildsParentsAndStopsAtFirstFailure) {
         CTestEnv env;
         env.FailNth(EnvOp::kCreateDirectory, c.failingCall, kitroster::kErrorAccessDenied);
         CLogCapture log("VIDEO_AVCOMMON=0x0d");
-        SplitPath path((root.path() + "/P/Q/R/x.txt").c_str(), &env);
+        const CAppServicesOverride services(kitroster::OnlyEnv(&env));
+        SplitPath path((root.path() + "/P/Q/R/x.txt").c_str());
         EXPECT_FALSE(path.CreateFolder());
         const std::string expected =
             "Failed to create directory '" + root.Path(c.loggedFolder) + "' - error code: 5";
@@ -200,7 +201,8 @@ TEST(SplitPathTest, ExistsTreatsOnlyNotFoundErrorsAsAbsent) {
         for (const bool folder : {false, true}) {
             CTestEnv env;
             CLogCapture log("VIDEO_AVCOMMON=0x0d");
-            const SplitPath path(dir.Path("x.txt").c_str(), &env);
+            const CAppServicesOverride services(kitroster::OnlyEnv(&env));
+            const SplitPath path(dir.Path("x.txt").c_str());
             env.FailNth(EnvOp::kAccess, 1, c.error);
             EXPECT_EQ(c.exists, folder ? path.pathExists() : path.exists());
             const std::string operation =
@@ -266,7 +268,8 @@ TEST(SplitPathTest, RenameFileRebuildsOnSuccessAndKeepsStateOnFailure) {
     ASSERT_TRUE(env.WriteStringToFile(dir.Path("Settings_1.mfs"), "x").ok());
     ASSERT_TRUE(env.WriteStringToFile(dir.Path("taken.mfs"), "y").ok());
 
-    SplitPath path(dir.Path("Settings_1.mfs").c_str(), &env);
+    const CAppServicesOverride services(kitroster::OnlyEnv(&env));
+    SplitPath path(dir.Path("Settings_1.mfs").c_str());
     ASSERT_EQ(1, path.GetNumberSuffix());
 
     // Only the file name of the new path counts; the file stays in its folder.

@@ -272,7 +272,7 @@ TEST_F(VideoResHelperTest, CachedResultsExpireOnTheWrappingTickCounter) {
 
 TEST_F(VideoResHelperTest, RefreshIntervalComesFromTheRegistry) {
     const std::string key = "Software\\Corvent\\ZRMediaComponents\\LocalSettings";
-    auto& registry = kitroster::CRegistry::Machine();
+    auto& registry = sandbox.registry();
     uint32_t stored = 0;
     ASSERT_FALSE(registry.QueryDword(key, "VideoResHelperRefreshInterval_ms", &stored));
     Resolve("CAM1");

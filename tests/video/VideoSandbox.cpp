@@ -1,38 +1,18 @@
 #include "tests/video/VideoSandbox.h"
 
-#include <filesystem>
-#include <fstream>
-
-#include "catalogue/CatalogueContext.h"
 #include "catalogue/ResourceItemPersist.h"
-#include "platform/registry/Registry.h"
 #include "video/VideoResHelper.h"
 
 namespace videotest {
 
 using NResourceItem::CVideoResHelper;
 
-CVideoSandbox::CVideoSandbox() : m_dir("kitroster-video-") {
-    std::filesystem::create_directories(m_dir.Path("SettingsGeneral"));
-    kitroster::CRegistry::SetMachineLocation(m_dir.Path("registry.db"));
-    NResourceItem::SetSettingsRootOverride(m_dir.path().c_str());
-    NResourceItem::SetCatalogueEnv(&m_env);
-    NResourceItem::SetVideoEnv(&m_env);
-    NResourceItem::SetVideoPingFunction([this](const char* host, int wait) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        ++m_pings;
-        m_pinged.push_back(std::string(host) + "/" + std::to_string(wait));
-        return m_reachable.count(host) > 0;
-    });
+CVideoSandbox::CVideoSandbox() : CTestSite("kitroster-video-") {
     ResetCaches();
 }
 
 CVideoSandbox::~CVideoSandbox() {
     ResetCaches();
-    NResourceItem::SetVideoPingFunction({});
-    NResourceItem::SetVideoEnv(nullptr);
-    NResourceItem::SetCatalogueEnv(nullptr);
-    NResourceItem::SetSettingsRootOverride("");
 }
 
 void CVideoSandbox::WriteResource(const CString& id, const CString& type, const CString& conn,
@@ -43,8 +23,7 @@ void CVideoSandbox::WriteResource(const CString& id, const CString& type, const 
         text.replace(text.find("{1000}"), 6, "{" + std::to_string(schema) + "}");
     }
     CString name = fileId.IsEmpty() ? id : fileId;
-    std::ofstream out(m_dir.Path("SettingsGeneral/_RES_" + name.str() + ".zrr"), std::ios::binary);
-    out << text;
+    WriteRaw("_RES_" + name.str() + ".zrr", text);
 }
 
 void CVideoSandbox::ResetCaches() {
@@ -53,11 +32,6 @@ void CVideoSandbox::ResetCaches() {
     CVideoResHelper::m_pingMap.clear();
     CVideoResHelper::m_localHostMap.clear();
     CVideoResHelper::m_dwRefreshInterval_ms = 0;
-}
-
-std::vector<std::string> CVideoSandbox::PingedHosts() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_pinged;
 }
 
 int CVideoSandbox::CountLog(uint32_t level, const std::string& fragment) const {

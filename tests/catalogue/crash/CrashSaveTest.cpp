@@ -23,7 +23,7 @@
 #include "catalogue/Kitroster.h"
 #include "catalogue/ResourceItemPersist.h"
 #include "platform/env/Env.h"
-#include "tests/catalogue/model/TempCatalogue.h"
+#include "testing/site/TestSite.h"
 
 using namespace NResourceItem;
 
@@ -123,10 +123,8 @@ TrialOutcome runChild(int generation, std::chrono::microseconds delay) {
 }  // namespace
 
 TEST(CatalogueCrash, KilledSaveLeavesEveryFileOldOrNew) {
-    kitroster::testing::CTempCatalogue temp;
-    ASSERT_TRUE(temp.ok());
-    kitroster::Env* env = GetCatalogueEnv();
-    ASSERT_TRUE(env->CreateDirectory(temp.folder()).ok());
+    kitroster::testing::CTestSite temp;
+    kitroster::Env* env = GetKitrosterApp().GetEnv();
 
     // generation[i]: the generation that resource i's file holds now.
     std::vector<int> generation(kResources, 0);

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "catalogue/Kitroster.h"
-#include "tests/catalogue/model/TempCatalogue.h"
+#include "testing/site/TestSite.h"
 
 using namespace NResourceItem;
 
@@ -296,8 +296,7 @@ class ModelRun {
 }  // namespace
 
 TEST(CatalogueModel, RandomOperationsMatchMapModel) {
-    kitroster::testing::CTempCatalogue temp;
-    ASSERT_TRUE(temp.ok());
+    kitroster::testing::CTestSite temp;
     const char* seedText = std::getenv("KITROSTER_MODEL_SEED");
     const uint32_t seed =
         seedText ? static_cast<uint32_t>(std::strtoul(seedText, nullptr, 10)) : 4242u;
@@ -335,8 +334,7 @@ TEST(CatalogueModel, ItemBackToLoadedStateIsSavedAgain) {
     };
     auto check = [](const Case& test) {
         SCOPED_TRACE(test.what);
-        kitroster::testing::CTempCatalogue temp;
-        ASSERT_TRUE(temp.ok());
+        kitroster::testing::CTestSite temp;
         CZRauto_ptr<IKitroster> catalogue = CKitrosterFactory::CreateInstance();
         CZRauto_ptr<IResourceItem> item = CResourceItemFactory::CreateInstance();
         item->set_ID("A");

@@ -5,8 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/app/PosixIdentity.h"
 #include "platform/env/PosixEnv.h"
-#include "platform/env/TempDir.h"
+#include "testing/env/TempDir.h"
 
 namespace kitroster {
 namespace {
@@ -210,12 +211,16 @@ TEST_F(PosixEnvTest, ClocksAndIdentities) {
     EXPECT_EQ(a.bytes[7] & 0xF0, 0x40);
     EXPECT_EQ(a.bytes[8] & 0xC0, 0x80);
 
-    std::string computer = m_env.GetComputerName();
-    EXPECT_FALSE(computer.empty());
-    EXPECT_EQ(computer.find('.'), std::string::npos);
-    EXPECT_EQ(computer.find_first_of("abcdefghijklmnopqrstuvwxyz"), std::string::npos);
-    EXPECT_FALSE(m_env.GetUserName().empty());
     EXPECT_NE(m_env.GetProcessId(), 0u);
+
+    CPosixIdentity identity;
+    const std::string host = identity.GetHostName();
+    const std::string computer = identity.GetComputerName();
+    EXPECT_FALSE(host.empty());
+    EXPECT_EQ(host.find('.'), std::string::npos);
+    EXPECT_EQ(computer.find_first_of("abcdefghijklmnopqrstuvwxyz"), std::string::npos);
+    EXPECT_EQ(computer.size(), host.size());
+    EXPECT_FALSE(identity.GetUserName().empty());
 }
 
 }  // namespace

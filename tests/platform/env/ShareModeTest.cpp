@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/env/PosixEnv.h"
-#include "platform/env/TempDir.h"
+#include "testing/env/TempDir.h"
 
 namespace kitroster {
 namespace {

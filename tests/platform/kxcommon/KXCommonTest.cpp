@@ -5,12 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/app/KitrosterApp.h"
 #include "platform/env/Env.h"
 #include "platform/env/PosixEnv.h"
-#include "platform/env/TempDir.h"
 #include "platform/kxcommon/KXCommon.h"
-#include "platform/oxb_exception/LogCapture.h"
 #include "platform/registry/Registry.h"
+#include "testing/env/TempDir.h"
+#include "testing/env/TestIdentity.h"
+#include "testing/log/LogCapture.h"
 
 namespace {
 
@@ -168,7 +170,15 @@ TEST(KXCommon, AppDirAndHostName) {
     CString host = GetHostName();
     EXPECT_FALSE(host.IsEmpty());
     EXPECT_EQ(host.Find('.'), -1);
-    EXPECT_EQ(host.CompareNoCase(Env::Default()->GetComputerName().c_str()), 0);
+    EXPECT_EQ(host.CompareNoCase(GetKitrosterApp().GetIdentity().GetComputerName().c_str()), 0);
+
+    // The name comes from the application's identity, so a test machine can be named.
+    kitroster::CTestIdentity identity;
+    identity.SetHostName("ws-17");
+    kitroster::AppServices services;
+    services.identity = &identity;
+    const CAppServicesOverride named(services);
+    EXPECT_EQ(GetHostName(), CString("ws-17"));
 }
 
 TEST(KXCommon, SettingsFoldersByStudyMode) {

@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "platform/oxb_exception/LogCapture.h"
 #include "platform/oxb_exception/ZRLogSite.h"
 #include "platform/registry/Registry.h"
+#include "testing/log/LogCapture.h"
 
 namespace {
 

@@ -1,4 +1,6 @@
-#include "platform/env/TempDir.h"
+#include "testing/env/TempDir.h"
+
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -9,9 +11,12 @@
 
 namespace kitroster {
 
-CTempDir::CTempDir(const std::string& prefix) {
+CTempDir::CTempDir(const std::string& prefix, bool preferTmpfs) {
     const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/" + prefix + "XXXXXX";
+    std::string folder = base && *base ? base : "/tmp";
+    if (preferTmpfs && ::access("/dev/shm", W_OK) == 0)
+        folder = "/dev/shm";
+    std::string pattern = folder + "/" + prefix + "XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (!::mkdtemp(buffer.data())) {

@@ -1,6 +1,6 @@
 // Version of the main library, readable by hosts and tools at run time.
 #pragma once
 
-#include "common/KitrosterExport.h"
+#include "base/KitrosterExport.h"
 
 extern "C" KITROSTER_API const char* KitrosterVersion();

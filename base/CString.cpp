@@ -1,4 +1,4 @@
-#include "common/CString.h"
+#include "base/CString.h"
 
 #include <algorithm>
 #include <array>
@@ -21,9 +21,11 @@ struct CaseTables {
             upper[low] = static_cast<unsigned char>(up);
             lower[up] = static_cast<unsigned char>(low);
         };
-        for (int c = 'A'; c <= 'Z'; ++c) pair(c, c + 0x20);
+        for (int c = 'A'; c <= 'Z'; ++c)
+            pair(c, c + 0x20);
         for (int c = 0xC0; c <= 0xDE; ++c) {
-            if (c != 0xD7) pair(c, c + 0x20);
+            if (c != 0xD7)
+                pair(c, c + 0x20);
         }
         pair(0x8A, 0x9A);
         pair(0x8C, 0x9C);
@@ -39,17 +41,23 @@ const CaseTables& Tables() {
 
 constexpr const char* kWhiteSpace = " \t\r\n\v\f";
 
-bool InSet(char ch, const char* set) { return set && ch != '\0' && std::strchr(set, ch) != nullptr; }
+bool InSet(char ch, const char* set) {
+    return set && ch != '\0' && std::strchr(set, ch) != nullptr;
+}
 
-int Clamp(int value, int low, int high) { return std::max(low, std::min(value, high)); }
+int Clamp(int value, int low, int high) {
+    return std::max(low, std::min(value, high));
+}
 
 }  // namespace
 
 CString::CString(const char* text) : m_str(text ? text : "") {}
 
 CString::CString(const char* text, int length) {
-    if (text && length > 0) m_str.assign(text, static_cast<size_t>(length));
-    else if (text && length < 0) m_str.assign(text);
+    if (text && length > 0)
+        m_str.assign(text, static_cast<size_t>(length));
+    else if (text && length < 0)
+        m_str.assign(text);
 }
 
 CString::CString(char ch, int repeat) : m_str(static_cast<size_t>(std::max(repeat, 0)), ch) {}
@@ -59,7 +67,8 @@ char CString::GetAt(int index) const {
 }
 
 void CString::SetAt(int index, char ch) {
-    if (index >= 0 && index < GetLength()) m_str[static_cast<size_t>(index)] = ch;
+    if (index >= 0 && index < GetLength())
+        m_str[static_cast<size_t>(index)] = ch;
 }
 
 CString& CString::operator=(const char* text) {
@@ -73,7 +82,8 @@ CString& CString::operator+=(const CString& other) {
 }
 
 CString& CString::operator+=(const char* text) {
-    if (text) m_str += text;
+    if (text)
+        m_str += text;
     return *this;
 }
 
@@ -82,12 +92,22 @@ CString& CString::operator+=(char ch) {
     return *this;
 }
 
-CString operator+(const CString& a, const CString& b) { return CString(a.m_str + b.m_str); }
-CString operator+(const CString& a, const char* b) { return CString(a) += b; }
-CString operator+(const char* a, const CString& b) { return CString(a) += b; }
-CString operator+(const CString& a, char b) { return CString(a) += b; }
+CString operator+(const CString& a, const CString& b) {
+    return CString(a.m_str + b.m_str);
+}
+CString operator+(const CString& a, const char* b) {
+    return CString(a) += b;
+}
+CString operator+(const char* a, const CString& b) {
+    return CString(a) += b;
+}
+CString operator+(const CString& a, char b) {
+    return CString(a) += b;
+}
 
-int CString::Compare(const char* other) const { return std::strcmp(m_str.c_str(), other ? other : ""); }
+int CString::Compare(const char* other) const {
+    return std::strcmp(m_str.c_str(), other ? other : "");
+}
 
 int CString::CompareNoCase(const char* other) const {
     const auto& upper = Tables().upper;
@@ -96,21 +116,29 @@ int CString::CompareNoCase(const char* other) const {
     for (;; ++a, ++b) {
         const int ca = upper[*a];
         const int cb = upper[*b];
-        if (ca != cb) return ca < cb ? -1 : 1;
-        if (ca == 0) return 0;
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+        if (ca == 0)
+            return 0;
     }
 }
 
-char CString::ToUpper(char ch) { return static_cast<char>(Tables().upper[static_cast<unsigned char>(ch)]); }
-char CString::ToLower(char ch) { return static_cast<char>(Tables().lower[static_cast<unsigned char>(ch)]); }
+char CString::ToUpper(char ch) {
+    return static_cast<char>(Tables().upper[static_cast<unsigned char>(ch)]);
+}
+char CString::ToLower(char ch) {
+    return static_cast<char>(Tables().lower[static_cast<unsigned char>(ch)]);
+}
 
 CString& CString::MakeUpper() {
-    for (char& ch : m_str) ch = ToUpper(ch);
+    for (char& ch : m_str)
+        ch = ToUpper(ch);
     return *this;
 }
 
 CString& CString::MakeLower() {
-    for (char& ch : m_str) ch = ToLower(ch);
+    for (char& ch : m_str)
+        ch = ToLower(ch);
     return *this;
 }
 
@@ -119,11 +147,21 @@ CString& CString::MakeReverse() {
     return *this;
 }
 
-CString& CString::Trim() { return TrimRight().TrimLeft(); }
-CString& CString::Trim(char ch) { return TrimRight(ch).TrimLeft(ch); }
-CString& CString::Trim(const char* set) { return TrimRight(set).TrimLeft(set); }
-CString& CString::TrimLeft() { return TrimLeft(kWhiteSpace); }
-CString& CString::TrimRight() { return TrimRight(kWhiteSpace); }
+CString& CString::Trim() {
+    return TrimRight().TrimLeft();
+}
+CString& CString::Trim(char ch) {
+    return TrimRight(ch).TrimLeft(ch);
+}
+CString& CString::Trim(const char* set) {
+    return TrimRight(set).TrimLeft(set);
+}
+CString& CString::TrimLeft() {
+    return TrimLeft(kWhiteSpace);
+}
+CString& CString::TrimRight() {
+    return TrimRight(kWhiteSpace);
+}
 
 CString& CString::TrimLeft(char ch) {
     const char set[2] = {ch, '\0'};
@@ -137,26 +175,30 @@ CString& CString::TrimRight(char ch) {
 
 CString& CString::TrimLeft(const char* set) {
     size_t n = 0;
-    while (n < m_str.size() && InSet(m_str[n], set)) ++n;
+    while (n < m_str.size() && InSet(m_str[n], set))
+        ++n;
     m_str.erase(0, n);
     return *this;
 }
 
 CString& CString::TrimRight(const char* set) {
     size_t n = m_str.size();
-    while (n > 0 && InSet(m_str[n - 1], set)) --n;
+    while (n > 0 && InSet(m_str[n - 1], set))
+        --n;
     m_str.resize(n);
     return *this;
 }
 
 int CString::Find(char ch, int start) const {
-    if (start < 0 || start >= GetLength()) return -1;
+    if (start < 0 || start >= GetLength())
+        return -1;
     const size_t pos = m_str.find(ch, static_cast<size_t>(start));
     return pos == std::string::npos ? -1 : static_cast<int>(pos);
 }
 
 int CString::Find(const char* sub, int start) const {
-    if (!sub || start < 0 || start > GetLength()) return -1;
+    if (!sub || start < 0 || start > GetLength())
+        return -1;
     const size_t pos = m_str.find(sub, static_cast<size_t>(start));
     return pos == std::string::npos ? -1 : static_cast<int>(pos);
 }
@@ -167,7 +209,8 @@ int CString::ReverseFind(char ch) const {
 }
 
 int CString::FindOneOf(const char* set) const {
-    if (!set || !*set) return -1;
+    if (!set || !*set)
+        return -1;
     const size_t pos = m_str.find_first_of(set);
     return pos == std::string::npos ? -1 : static_cast<int>(pos);
 }
@@ -176,7 +219,9 @@ CString CString::Left(int count) const {
     return CString(m_str.substr(0, static_cast<size_t>(Clamp(count, 0, GetLength()))));
 }
 
-CString CString::Mid(int first) const { return Mid(first, GetLength()); }
+CString CString::Mid(int first) const {
+    return Mid(first, GetLength());
+}
 
 CString CString::Mid(int first, int count) const {
     first = Clamp(first, 0, GetLength());
@@ -191,26 +236,31 @@ CString CString::Right(int count) const {
 
 CString CString::SpanIncluding(const char* set) const {
     size_t n = 0;
-    while (n < m_str.size() && InSet(m_str[n], set)) ++n;
+    while (n < m_str.size() && InSet(m_str[n], set))
+        ++n;
     return CString(m_str.substr(0, n));
 }
 
 CString CString::SpanExcluding(const char* set) const {
     size_t n = 0;
-    while (n < m_str.size() && !InSet(m_str[n], set)) ++n;
+    while (n < m_str.size() && !InSet(m_str[n], set))
+        ++n;
     return CString(m_str.substr(0, n));
 }
 
 CString CString::Tokenize(const char* delims, int& start) const {
-    if (start < 0) return CString();
+    if (start < 0)
+        return CString();
     size_t pos = static_cast<size_t>(start);
-    while (pos < m_str.size() && InSet(m_str[pos], delims)) ++pos;
+    while (pos < m_str.size() && InSet(m_str[pos], delims))
+        ++pos;
     if (pos >= m_str.size()) {
         start = -1;
         return CString();
     }
     size_t end = pos;
-    while (end < m_str.size() && !InSet(m_str[end], delims)) ++end;
+    while (end < m_str.size() && !InSet(m_str[end], delims))
+        ++end;
     start = static_cast<int>(std::min(end + 1, m_str.size() + 1));
     return CString(m_str.substr(pos, end - pos));
 }
@@ -227,13 +277,15 @@ int CString::Replace(char from, char to) {
 }
 
 int CString::Replace(const char* from, const char* to) {
-    if (!from || !*from) return 0;
+    if (!from || !*from)
+        return 0;
     const std::string needle(from);
     const std::string replacement(to ? to : "");
     int count = 0;
     std::string out;
     size_t pos = 0;
-    for (size_t hit; (hit = m_str.find(needle, pos)) != std::string::npos; pos = hit + needle.size()) {
+    for (size_t hit; (hit = m_str.find(needle, pos)) != std::string::npos;
+         pos = hit + needle.size()) {
         out.append(m_str, pos, hit - pos).append(replacement);
         ++count;
     }
@@ -256,12 +308,14 @@ int CString::Insert(int index, char ch) {
 }
 
 int CString::Insert(int index, const char* text) {
-    if (text) m_str.insert(static_cast<size_t>(Clamp(index, 0, GetLength())), text);
+    if (text)
+        m_str.insert(static_cast<size_t>(Clamp(index, 0, GetLength())), text);
     return GetLength();
 }
 
 int CString::Delete(int index, int count) {
-    if (index < 0 || index >= GetLength() || count <= 0) return GetLength();
+    if (index < 0 || index >= GetLength() || count <= 0)
+        return GetLength();
     m_str.erase(static_cast<size_t>(index), static_cast<size_t>(count));
     return GetLength();
 }

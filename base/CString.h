@@ -23,23 +23,23 @@
 #include <string>
 #include <string_view>
 
-#include "common/KitrosterExport.h"
+#include "base/KitrosterExport.h"
 
 class KITROSTER_COMMON_API CString {
-public:
+  public:
     CString() = default;
     CString(const char* text);  // NOLINT: implicit like the original; null gives empty text
     CString(const char* text, int length);
     CString(char ch, int repeat = 1);
-    CString(std::string_view text) : m_str(text) {}  // NOLINT
-    CString(const std::string& text) : m_str(text) {}  // NOLINT
+    CString(std::string_view text) : m_str(text) {}          // NOLINT
+    CString(const std::string& text) : m_str(text) {}        // NOLINT
     CString(std::string&& text) : m_str(std::move(text)) {}  // NOLINT
 
     // Size and raw access.
     int GetLength() const { return static_cast<int>(m_str.size()); }
     bool IsEmpty() const { return m_str.empty(); }
     void Empty() { m_str.clear(); }
-    char GetAt(int index) const;  // NUL when out of range
+    char GetAt(int index) const;     // NUL when out of range
     void SetAt(int index, char ch);  // ignored when out of range
     char operator[](int index) const { return GetAt(index); }
     const char* GetString() const { return m_str.c_str(); }
@@ -112,7 +112,7 @@ public:
     void AppendFormat(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void FormatV(const char* format, va_list args);
 
-private:
+  private:
     std::string m_str;
 };
 

@@ -11,7 +11,7 @@
 //     error, once or from then on; simulated sharing violations for opens of a path;
 //     torn writes (FailNthWritePartially); a simulated crash (FailAllFrom: every call from
 //     the n-th on fails). A failed call does nothing: it does not reach the real Env;
-//   - fixed identities: computer name, user name, process id, GUID sequence.
+//   - fixed identities: process id, GUID sequence.
 // Files opened through a CTestEnv are wrapped, so their Read, Write, Sync, Truncate and
 // Close calls are counted and can be failed too.
 //
@@ -40,6 +40,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/app/KitrosterApp.h"
 #include "platform/env/Env.h"
 
 namespace kitroster {
@@ -72,7 +73,7 @@ enum class EnvOp {
 // "OpenFile", "Write", ... for messages.
 KR_ENV_API const char* EnvOpName(EnvOp op);
 
-class KR_ENV_API CTestEnv : public EnvWrapper {
+class CTestEnv : public EnvWrapper {
   public:
     // 2024-01-01 00:00:00 UTC as a file time.
     static constexpr uint64_t kInitialFileTime = 133485408000000000ULL;
@@ -124,8 +125,6 @@ class KR_ENV_API CTestEnv : public EnvWrapper {
     void ResetCounts();
 
     // --- Identities (unset ones come from the target Env) ---
-    void SetComputerName(const std::string& name);
-    void SetUserName(const std::string& name);
     void SetProcessId(uint32_t pid);
     // CreateGuid returns these GUIDs first, in order.
     void PushGuid(const Guid& guid);
@@ -152,8 +151,6 @@ class KR_ENV_API CTestEnv : public EnvWrapper {
     uint64_t GetSystemTimeAsFileTime() override;
     void Sleep(uint32_t milliseconds) override;
     EnvStatus CreateGuid(Guid* guid) override;
-    std::string GetComputerName() override;
-    std::string GetUserName() override;
     uint32_t GetProcessId() override;
 
   private:
@@ -184,12 +181,19 @@ class KR_ENV_API CTestEnv : public EnvWrapper {
     int m_injected = 0;
     int m_counts[static_cast<int>(EnvOp::kCount)] = {};
     std::vector<std::string> m_openedForWrite;
-    std::optional<std::string> m_computerName;
-    std::optional<std::string> m_userName;
     std::optional<uint32_t> m_pid;
     std::vector<Guid> m_guidQueue;
     bool m_sequentialGuids = false;
     uint32_t m_nextGuid = 1;
 };
+
+// Services with only the Env replaced, for a CAppServicesOverride:
+//     CTestEnv env;
+//     CAppServicesOverride services(OnlyEnv(&env));
+inline AppServices OnlyEnv(Env* env) {
+    AppServices services;
+    services.env = env;
+    return services;
+}
 
 }  // namespace kitroster

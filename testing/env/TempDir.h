@@ -7,14 +7,15 @@
 
 namespace kitroster {
 
-// Creates "<$TMPDIR or /tmp>/<prefix>XXXXXX" (mkdtemp) on construction and removes it
+// Creates "<$TMPDIR or /tmp>/<prefix>XXXXXX" (mkdtemp; under /dev/shm instead when
+// `preferTmpfs` and it can be written) on construction and removes it
 // recursively, read-only entries included, on destruction. Paths are native ('/'), which
 // every Env passes through unchanged. Throws std::runtime_error when the folder cannot be
 // created.
 // Thread-safety: a value owned by one test.
-class KR_ENV_API CTempDir {
+class CTempDir {
   public:
-    explicit CTempDir(const std::string& prefix = "kitroster-");
+    explicit CTempDir(const std::string& prefix = "kitroster-", bool preferTmpfs = false);
     ~CTempDir();
     CTempDir(const CTempDir&) = delete;
     CTempDir& operator=(const CTempDir&) = delete;

@@ -1,4 +1,4 @@
-#include "platform/env/TestEnv.h"
+#include "testing/env/TestEnv.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -317,16 +317,6 @@ EnvStatus CTestEnv::FindFiles(const std::string& folder, const std::string& patt
 
 // --- Identities ---
 
-void CTestEnv::SetComputerName(const std::string& name) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_computerName = name;
-}
-
-void CTestEnv::SetUserName(const std::string& name) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_userName = name;
-}
-
 void CTestEnv::SetProcessId(uint32_t pid) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_pid = pid;
@@ -364,24 +354,6 @@ EnvStatus CTestEnv::CreateGuid(Guid* guid) {
         }
     }
     return EnvWrapper::CreateGuid(guid);
-}
-
-std::string CTestEnv::GetComputerName() {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_computerName)
-            return *m_computerName;
-    }
-    return EnvWrapper::GetComputerName();
-}
-
-std::string CTestEnv::GetUserName() {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_userName)
-            return *m_userName;
-    }
-    return EnvWrapper::GetUserName();
 }
 
 uint32_t CTestEnv::GetProcessId() {

@@ -1,3 +1,0 @@
-#include "common/LibraryInfo.h"
-
-extern "C" const char* KitrosterVersion() { return KITROSTER_VERSION_TEXT; }

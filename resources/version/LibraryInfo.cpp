@@ -1,0 +1,5 @@
+#include "resources/version/LibraryInfo.h"
+
+extern "C" const char* KitrosterVersion() {
+    return KITROSTER_VERSION_TEXT;
+}
