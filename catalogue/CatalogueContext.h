@@ -11,6 +11,8 @@
 // a catalogue operation runs on another thread affects later operations only.
 #pragma once
 
+#include <cstdint>
+
 #include "base/CString.h"
 #include "base/KitrosterExport.h"
 
@@ -24,6 +26,10 @@ KITROSTER_API void SetSettingsRootOverride(const CString& root);
 KITROSTER_API CString GetSettingsRoot();
 // GetSettingsRoot() + "SettingsGeneral".
 KITROSTER_API CString GetCatalogueFolder();
+
+// A resource file holds six short lines; a file larger than this is not one, and reading
+// it whole could exhaust memory.
+inline constexpr uint64_t kMaxResourceFileBytes = 16u << 20;
 
 // "_RES_<id>.zrr".
 KITROSTER_API CString ResourceFileName(const CString& id);

@@ -4,11 +4,11 @@
 #include <string>
 
 #include "catalogue/CatalogueContext.h"
-#include "catalogue/CatalogueFileIO.h"
 #include "catalogue/ResPropertyBag.h"
 #include "catalogue/ResourceItemPersist.h"
 #include "platform/app/KitrosterApp.h"
 #include "platform/env/Env.h"
+#include "platform/env/FileHelpers.h"
 #include "platform/oxb_exception/ZRLogSite.h"
 
 namespace NResourceItem {
@@ -94,7 +94,7 @@ bool CKitrosterFactory::Load() {
         const CString path = JoinCataloguePath(folder, CString(name));
         int schema = 0;
         // Each file is read in one piece and parsed in memory, as Read would do it.
-        const kitroster::EnvStatus status = ReadWholeFile(env, path.str(), &text);
+        const kitroster::EnvStatus status = kitroster::ReadFileWhole(env, path.str(), kMaxResourceFileBytes, &text);
         if (status.ok()) {
             CZRauto_ptr<IResourceItem> item =
                 CResourceItemPersistFactory::ParseResourceText(text, &schema);
@@ -121,92 +121,17 @@ bool CKitrosterFactory::Load() {
 }
 
 bool CKitrosterFactory::Save() {
-    CZRauto_ptr<IResourceItemPersist> persist;
-    CString folder;
-    bool resolved = false;
-    // The folder is resolved once, and only when there is something to do.
-    auto catalogueFolder = [&]() -> const CString& {
-        if (!resolved) {
-            folder = GetCatalogueFolder();
-            persist = CResourceItemPersistFactory::CreateInstance();
-            resolved = true;
-        }
-        return folder;
-    };
-
-    // Without files written or removed since Load, only dirty items need a look. The scan
-    // runs in index order over contiguous memory; the candidates are then written in byte
-    // order of their identifiers.
-    const bool tracking = !m_removed.empty() || !m_savedText.empty();
-    std::vector<const OrderEntry*> candidates;
-    for (const OrderEntry& entry : m_order) {
-        if (entry.item && (tracking || entry.item->IsDirty()))
-            candidates.push_back(&entry);
-    }
-    std::sort(candidates.begin(), candidates.end(),
-              [](const OrderEntry* a, const OrderEntry* b) { return a->id < b->id; });
-
-    m_saveFailures = 0;
+    m_saveFailures.clear();
+    m_saveFolder.Empty();
+    // Every file that changes is formatted once; the same text is written and remembered.
     bool writeFailed = false;
-    // The file of `key` in the catalogue folder, as loaded or as named for new resources.
-    auto filePath = [&](const CString& key) {
-        const auto loaded = m_loadedFileName.find(key);
-        return JoinCataloguePath(catalogueFolder(), loaded != m_loadedFileName.end()
-                                                        ? CString(loaded->second)
-                                                        : ResourceFileName(key));
-    };
-    for (const OrderEntry* entry : candidates) {
-        IResourceItem* item = entry->item;
-        const CString id = item->get_ID();
-        // The file is named by the upper-cased identifier, as every identifier set through
-        // set_ID is: Windows would match an identifier read in lower case from a file to
-        // that same file, and a case-sensitive file system must not get a second copy.
-        const CString fileKey = Upper(id);
-        // An item's dirty state compares it with what was loaded. Once this collection has
-        // written or removed the item's file, the file's content is known here instead, and
-        // an item changed back to its loaded state must still be written.
-        std::string text;
-        bool write;
-        const auto saved = m_savedText.empty() ? m_savedText.end() : m_savedText.find(fileKey);
-        if (!m_removed.empty() && m_removed.count(fileKey) != 0) {
-            write = true;
-        } else if (saved != m_savedText.end()) {
-            text = CResourceItemPersistFactory::FormatResourceText(
-                id, item->get_Type(), item->get_Name(), item->get_Conn(), item->get_Caps());
-            write = text != saved->second;
-        } else {
-            write = !tracking || item->IsDirty();
-        }
-        if (!write)
-            continue;
-        if (!IsSafeResourceId(id)) {
-            ZR_LOG(s_log, ZRLOG_FAILURE,
-                   "CKitrosterFactory::Save() skipped resource '%s': its identifier cannot be "
-                   "part of a file name",
-                   id.GetString());
-            ++m_saveFailures;
-            continue;
-        }
-        const CString path = filePath(fileKey);
-        if (!persist || !persist->Write(path, entry->item)) {
-            ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Save() failed to write %s",
-                   path.GetString());
-            ++m_saveFailures;
+    for (const SPendingWrite& write : _choose_writes()) {
+        if (!_write_file(write))
             writeFailed = true;
-            continue;
-        }
-        if (text.empty()) {
-            text = CResourceItemPersistFactory::FormatResourceText(
-                id, item->get_Type(), item->get_Name(), item->get_Conn(), item->get_Caps());
-        }
-        m_savedText[fileKey] = std::move(text);
-        m_removed.erase(fileKey);
     }
-
-    // A deletion that fails stays pending, so the next Save tries again and the file does
-    // not come back at the next Load unnoticed. After a failed write no file is removed at
-    // all: the removed file may be the only copy of a renamed resource whose new file could
-    // not be written.
+    // After a failed write no file is removed at all: the removed file may be the only copy
+    // of a renamed resource whose new file could not be written. The deletions stay
+    // pending for the next Save.
     if (writeFailed) {
         if (!m_deleted.empty()) {
             ZR_LOG(s_log, ZRLOG_FAILURE,
@@ -216,34 +141,109 @@ bool CKitrosterFactory::Save() {
         }
         return true;
     }
-    std::vector<CString> failed;
-    while (!m_deleted.empty()) {
-        const CString id = m_deleted.front();
-        m_deleted.erase(m_deleted.begin());
-        if (!IsSafeResourceId(id)) {
-            ZR_LOG(s_log, ZRLOG_FAILURE,
-                   "CKitrosterFactory::Save() did not delete the file of '%s': its identifier "
-                   "cannot be part of a file name",
-                   id.GetString());
-            ++m_saveFailures;
+    _delete_files();
+    return true;
+}
+
+std::vector<CKitrosterFactory::SPendingWrite> CKitrosterFactory::_choose_writes() {
+    // Without files written or removed since Load, only dirty items need a look. The scan
+    // runs in index order over contiguous memory; the files are then written in byte order
+    // of their identifiers.
+    const bool tracking = !m_removed.empty() || !m_savedText.empty();
+    std::vector<const OrderEntry*> candidates;
+    for (const OrderEntry& entry : m_order) {
+        if (entry.item && (tracking || entry.item->IsDirty()))
+            candidates.push_back(&entry);
+    }
+    std::sort(candidates.begin(), candidates.end(),
+              [](const OrderEntry* a, const OrderEntry* b) { return a->id < b->id; });
+
+    std::vector<SPendingWrite> writes;
+    for (const OrderEntry* entry : candidates) {
+        IResourceItem* item = entry->item;
+        const CString id = item->get_ID();
+        // The file is named by the upper-cased identifier, as every identifier set through
+        // set_ID is: Windows would match an identifier read in lower case from a file to
+        // that same file, and a case-sensitive file system must not get a second copy.
+        const CString key = Upper(id);
+        // An item's dirty state compares it with what was loaded. Once this collection has
+        // written or removed the item's file, the file's content is known here instead, and
+        // an item changed back to its loaded state must still be written.
+        const auto saved = m_savedText.empty() ? m_savedText.end() : m_savedText.find(key);
+        const bool removed = !m_removed.empty() && m_removed.count(key) != 0;
+        if (!removed && saved == m_savedText.end() && tracking && !item->IsDirty())
             continue;
-        }
-        const CString path = filePath(id);
+        std::string text = CResourceItemPersistFactory::FormatResourceText(
+            id, item->get_Type(), item->get_Name(), item->get_Conn(), item->get_Caps());
+        if (!removed && saved != m_savedText.end() && text == saved->second)
+            continue;
+        CString path;
+        if (_file_of(key, &path))
+            writes.push_back({key, std::move(path), std::move(text)});
+    }
+    return writes;
+}
+
+bool CKitrosterFactory::_write_file(const SPendingWrite& write) {
+    if (!CResourceItemPersistFactory::WriteResourceText(write.path, write.text)) {
+        ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Save() failed to write %s",
+               write.path.GetString());
+        m_saveFailures.push_back(write.path);
+        return false;
+    }
+    m_savedText[write.key] = write.text;
+    m_removed.erase(write.key);
+    return true;
+}
+
+void CKitrosterFactory::_delete_files() {
+    // A deletion that fails stays pending, so the next Save tries again and the file does
+    // not come back at the next Load unnoticed.
+    std::vector<CString> failed;
+    for (const CString& key : m_deleted) {
+        CString path;
+        if (!_file_of(key, &path))
+            continue;
         const kitroster::EnvStatus status = GetKitrosterApp().GetEnv()->DeleteFile(path.str());
         if (status.ok() || status.error() == kitroster::kErrorFileNotFound ||
             status.error() == kitroster::kErrorPathNotFound) {
-            m_savedText.erase(id);
-            m_removed.insert(id);
-            m_loadedFileName.erase(id);
+            m_savedText.erase(key);
+            m_removed.insert(key);
+            m_loadedFileName.erase(key);
         } else {
             ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Save() failed to delete %s: %s",
                    path.GetString(), status.ToString().c_str());
-            failed.push_back(id);
-            ++m_saveFailures;
+            failed.push_back(key);
+            m_saveFailures.push_back(path);
         }
     }
     m_deleted = std::move(failed);
+}
+
+bool CKitrosterFactory::_file_of(const CString& key, CString* path) {
+    // The one place where an identifier becomes a file path. An identifier with a
+    // separator, ':' or a reserved character could name a file outside the catalogue
+    // folder; such a resource is neither written nor deleted.
+    if (!IsSafeResourceId(key)) {
+        ZR_LOG(s_log, ZRLOG_FAILURE,
+               "CKitrosterFactory::Save() skipped resource '%s': its identifier cannot be part "
+               "of a file name",
+               key.GetString());
+        m_saveFailures.push_back(key);
+        return false;
+    }
+    if (m_saveFolder.IsEmpty())
+        m_saveFolder = GetCatalogueFolder();  // resolved once, when there is work to do
+    const auto loaded = m_loadedFileName.find(key);
+    *path = JoinCataloguePath(m_saveFolder, loaded != m_loadedFileName.end()
+                                                ? CString(loaded->second)
+                                                : ResourceFileName(key));
     return true;
+}
+
+std::vector<CString> GetSaveFailures(IKitroster* collection) {
+    auto* factory = dynamic_cast<CKitrosterFactory*>(collection);
+    return factory ? factory->GetSaveFailures() : std::vector<CString>();
 }
 
 bool CKitrosterFactory::Add(CZRauto_ptr<IResourceItem> item) {

@@ -80,9 +80,10 @@ class KITROSTER_API CKitrosterFactory : public CZRunknown, public IKitroster {
     CZRauto_ptr<IResourceItem> GetItemById(const CString& id) override;
     bool IsDirty() override;
 
-    // How many resources the last Save could not write or whose files it could not remove
-    // (Save itself always reports true). Zero after a Save that did everything.
-    int GetSaveFailureCount() const { return m_saveFailures; }
+    // The files (or, for identifiers that cannot be file names, the identifiers) the last
+    // Save could not write or remove, in the order it met them. Save itself always reports
+    // true; this is empty after a Save that did everything.
+    const std::vector<CString>& GetSaveFailures() const { return m_saveFailures; }
 
   protected:
     void OnZRunknownFinalize() override;
@@ -92,7 +93,24 @@ class KITROSTER_API CKitrosterFactory : public CZRunknown, public IKitroster {
     bool _rename_conn_element(const CString& oldId, const CString& newId);
 
   private:
+    // One resource file Save writes: its identifier key, path and the formatted text.
+    struct SPendingWrite {
+        CString key;
+        CString path;
+        std::string text;
+    };
+
     CKitrosterFactory();
+    // What Save must write: every item whose file differs from it, formatted once.
+    std::vector<SPendingWrite> _choose_writes();
+    // Writes one file; on success remembers its text, else records the failure.
+    bool _write_file(const SPendingWrite& write);
+    // Removes the files of deleted resources; failed deletions stay pending.
+    void _delete_files();
+    // The file of `key` in the catalogue folder, as loaded or as named for new resources.
+    // False, with the failure logged and recorded, for an identifier that cannot be part of
+    // a file name.
+    bool _file_of(const CString& key, CString* path);
 
     std::map<CString, CZRauto_ptr<IResourceItem>> m_items;  // upper-cased identifier -> item
     // Upper-cased identifiers in first-added order, each with its item, so that index access
@@ -111,7 +129,12 @@ class KITROSTER_API CKitrosterFactory : public CZRunknown, public IKitroster {
     // ResourceFileName(identifier) in case only: Save keeps writing and removing that file
     // instead of creating a second one beside it on a case-sensitive file system.
     std::map<CString, std::string> m_loadedFileName;
-    int m_saveFailures = 0;
+    std::vector<CString> m_saveFailures;
+    CString m_saveFolder;  // the catalogue folder of the Save in progress
 };
+
+// What `collection` (a collection of this library) could not write or remove in its last
+// Save; empty for other implementations of IKitroster.
+KITROSTER_API std::vector<CString> GetSaveFailures(IKitroster* collection);
 
 }  // namespace NResourceItem

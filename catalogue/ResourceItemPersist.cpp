@@ -7,10 +7,10 @@
 #include <string>
 
 #include "catalogue/CatalogueContext.h"
-#include "catalogue/CatalogueFileIO.h"
 #include "common/SplitPath.h"
 #include "platform/app/KitrosterApp.h"
 #include "platform/env/Env.h"
+#include "platform/env/FileHelpers.h"
 #include "platform/oxb_exception/ZRLogSite.h"
 #include "platform/treeweave/KeyTree.h"
 
@@ -165,19 +165,22 @@ CZRauto_ptr<IResourceItem> CResourceItemPersistFactory::ParseResourceText(std::s
 bool CResourceItemPersistFactory::_write(const char* path, CKeyTree* tree) {
     if (!path || !tree)
         return false;
-    kitroster::Env* env = GetKitrosterApp().GetEnv();
-    const std::string target(path);
-    if (!SplitPath(path).CreateFolder())
-        return false;
     CString values[kKeyCount - 1];
     for (int k = 1; k < kKeyCount; ++k)
         values[k - 1] = tree->GetAt(kFileKeys[k])->AsCStr(nullptr);
-    const std::string text =
-        FormatResourceText(values[0], values[1], values[2], values[3], values[4]);
-    const kitroster::EnvStatus status = WriteFileAtomically(env, target, text);
+    return WriteResourceText(path,
+                             FormatResourceText(values[0], values[1], values[2], values[3],
+                                                values[4]));
+}
+
+bool CResourceItemPersistFactory::WriteResourceText(const CString& path, const std::string& text) {
+    if (!SplitPath(path).CreateFolder())
+        return false;
+    const kitroster::EnvStatus status =
+        kitroster::WriteFileAtomically(GetKitrosterApp().GetEnv(), path.str(), text);
     if (!status.ok()) {
-        ZR_LOG(s_log, ZRLOG_FAILURE, "CResourceItemPersistFactory::_write(%s) failed: %s", path,
-               status.ToString().c_str());
+        ZR_LOG(s_log, ZRLOG_FAILURE, "CResourceItemPersistFactory::_write(%s) failed: %s",
+               path.GetString(), status.ToString().c_str());
         return false;
     }
     return true;
@@ -188,7 +191,7 @@ CKeyTree* CResourceItemPersistFactory::_read(const char* path, int* schema) {
     if (!path)
         return tree;
     std::string text;
-    const kitroster::EnvStatus status = ReadWholeFile(GetKitrosterApp().GetEnv(), path, &text);
+    const kitroster::EnvStatus status = kitroster::ReadFileWhole(GetKitrosterApp().GetEnv(), path, kMaxResourceFileBytes, &text);
     if (!status.ok()) {
         ZR_LOG(s_log, ZRLOG_FAILURE, "CResourceItemPersistFactory::_read(%s) failed: %s", path,
                status.ToString().c_str());

@@ -65,6 +65,11 @@ class KITROSTER_API CResourceItemPersistFactory : public CZRunknown, public IRes
     // An empty handle when the schema is not RES_SCHEMA; `*schema` (may be null)
     // receives the schema found (0 without a "SCMA" line).
     static CZRauto_ptr<IResourceItem> ParseResourceText(std::string_view text, int* schema);
+    // Puts already formatted resource text in the file `path`: creates the folder when
+    // missing, then replaces the file atomically. False, with the failure logged, when the
+    // new file is not in place and durable (the old file then stays intact). Write and the
+    // collection's Save both end here, so every resource file is written one way.
+    static bool WriteResourceText(const CString& path, const std::string& text);
 
   protected:
     void OnZRunknownFinalize() override;

@@ -64,13 +64,16 @@ int RequireCleanCatalogue(const SCatalogue& catalogue) {
 
 int SaveCatalogue(IKitroster* collection) {
     // Save reports true even when a file could not be written or removed; the collection
-    // counts those, and a command that changed nothing on disk must not claim success.
+    // lists those, and a command that changed nothing on disk must not claim success.
     const bool saved = collection->Save();
-    const auto* factory = dynamic_cast<const NResourceItem::CKitrosterFactory*>(collection);
-    if (saved && (!factory || factory->GetSaveFailureCount() == 0))
+    const std::vector<CString> failures = NResourceItem::GetSaveFailures(collection);
+    if (saved && failures.empty())
         return kExitOk;
-    return Report(
-        FormatResString(IDS_SAVE_FAILED, NResourceItem::GetCatalogueFolder().GetString()));
+    CString message =
+        FormatResString(IDS_SAVE_FAILED, NResourceItem::GetCatalogueFolder().GetString());
+    for (const CString& failure : failures)
+        message += "\n  " + failure;
+    return Report(message);
 }
 
 CString UnknownResourceMessage(const CString& id) {

@@ -1,4 +1,4 @@
-#include "catalogue/CatalogueFileIO.h"
+#include "platform/env/FileHelpers.h"
 
 #include <cstdio>
 
@@ -7,7 +7,7 @@
 
 #include "platform/env/Env.h"
 
-namespace NResourceItem {
+namespace kitroster {
 
 namespace {
 
@@ -15,24 +15,22 @@ std::atomic<unsigned> g_tempCounter{0};
 
 }  // namespace
 
-kitroster::EnvStatus ReadWholeFile(kitroster::Env* env, const std::string& path,
-                                   std::string* contents) {
+EnvStatus ReadFileWhole(Env* env, const std::string& path, uint64_t maxBytes,
+                        std::string* contents) {
     contents->clear();
-    std::unique_ptr<kitroster::IFile> file;
-    kitroster::OpenOptions options;  // read, sharing read and write, must exist
-    kitroster::EnvStatus status = env->OpenFile(path, options, &file);
+    std::unique_ptr<IFile> file;
+    OpenOptions options;  // read, sharing read and write, must exist
+    EnvStatus status = env->OpenFile(path, options, &file);
     if (!status.ok())
         return status;
     uint64_t size = 0;
     status = file->GetSize(&size);
     if (!status.ok())
         return status;
-    // A resource file holds six short lines; anything this large is not one, and reading it
-    // whole could exhaust memory.
-    constexpr uint64_t kMaxResourceFileBytes = 16u << 20;
-    if (size > kMaxResourceFileBytes) {
-        return kitroster::EnvStatus::Error(kitroster::kErrorFileTooLarge, 0,
-                                           "read " + path + ": larger than a resource file");
+    if (size > maxBytes) {
+        return EnvStatus::Error(kErrorFileTooLarge, 0,
+                                "read " + path + ": larger than " + std::to_string(maxBytes) +
+                                    " bytes");
     }
     // Ask for one byte more than the size: a file that did not grow is then read in one
     // call, and a file that grew meanwhile is still read to its end.
@@ -48,9 +46,10 @@ kitroster::EnvStatus ReadWholeFile(kitroster::Env* env, const std::string& path,
         if (got == 0 || (got < capacity && contents->size() >= size))
             break;
         capacity = 4096;
-        if (contents->size() > kMaxResourceFileBytes) {
-            return kitroster::EnvStatus::Error(kitroster::kErrorFileTooLarge, 0,
-                                               "read " + path + ": larger than a resource file");
+        if (contents->size() > maxBytes) {
+            return EnvStatus::Error(kErrorFileTooLarge, 0,
+                                    "read " + path + ": grew past " + std::to_string(maxBytes) +
+                                        " bytes");
         }
     }
     return file->Close();
@@ -61,8 +60,7 @@ std::string FolderOfPath(const std::string& path) {
     return separator == std::string::npos ? std::string() : path.substr(0, separator);
 }
 
-kitroster::EnvStatus WriteFileAtomically(kitroster::Env* env, const std::string& path,
-                                         const std::string& contents) {
+EnvStatus WriteFileAtomically(Env* env, const std::string& path, const std::string& contents) {
     const std::string folder = FolderOfPath(path);
     const std::string name = folder.empty() ? path : path.substr(folder.size() + 1);
     // ".~RES_X.zrr.<pid>.<n>.<random>.tmp": no catalogue wildcard matches it. It is created
@@ -73,14 +71,14 @@ kitroster::EnvStatus WriteFileAtomically(kitroster::Env* env, const std::string&
     prefix += (!name.empty() && name[0] == '_') ? name.substr(1) : name;
     prefix += '.' + std::to_string(env->GetProcessId()) + '.';
 
-    std::unique_ptr<kitroster::IFile> file;
-    kitroster::OpenOptions options;
-    options.access = kitroster::kAccessWrite;
-    options.disposition = kitroster::FileDisposition::kCreateNew;
+    std::unique_ptr<IFile> file;
+    OpenOptions options;
+    options.access = kAccessWrite;
+    options.disposition = FileDisposition::kCreateNew;
     std::string temp;
-    kitroster::EnvStatus status;
+    EnvStatus status;
     for (int attempt = 0; attempt < 4; ++attempt) {
-        kitroster::Guid guid;
+        Guid guid;
         env->CreateGuid(&guid);  // a failure leaves zeros; the counter still differs
         char random[9];
         std::snprintf(random, sizeof random, "%02x%02x%02x%02x", guid.bytes[0], guid.bytes[1],
@@ -88,7 +86,7 @@ kitroster::EnvStatus WriteFileAtomically(kitroster::Env* env, const std::string&
         temp = prefix + std::to_string(g_tempCounter.fetch_add(1, std::memory_order_relaxed)) +
                '.' + random + ".tmp";
         status = env->OpenFile(temp, options, &file);
-        if (status.error() != kitroster::kErrorFileExists)
+        if (status.error() != kErrorFileExists)
             break;
     }
     if (status.ok())
@@ -96,7 +94,7 @@ kitroster::EnvStatus WriteFileAtomically(kitroster::Env* env, const std::string&
     if (status.ok())
         status = file->Sync();
     if (file) {
-        const kitroster::EnvStatus closed = file->Close();
+        const EnvStatus closed = file->Close();
         if (status.ok())
             status = closed;
         file.reset();
@@ -111,4 +109,4 @@ kitroster::EnvStatus WriteFileAtomically(kitroster::Env* env, const std::string&
     return env->SyncDirectory(folder.empty() ? std::string(".") : folder);
 }
 
-}  // namespace NResourceItem
+}  // namespace kitroster
