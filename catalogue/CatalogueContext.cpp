@@ -1,19 +1,13 @@
 #include "catalogue/CatalogueContext.h"
 
-#include <atomic>
 #include <mutex>
 #include <string>
 
-#include "platform/app/KitrosterApp.h"
 #include "platform/kxcommon/KXCommon.h"
-#include "platform/registry/Registry.h"
 
 namespace NResourceItem {
 
 namespace {
-
-constexpr const char* kSettingsKey = "Software\\Corvent\\ZRSync\\LocalSettings";
-constexpr const char* kLocalRootValue = "LocalRoot";
 
 std::mutex g_rootMutex;
 CString g_rootOverride;  // guarded by g_rootMutex
@@ -37,17 +31,7 @@ CString GetSettingsRoot() {
         if (!g_rootOverride.IsEmpty())
             return g_rootOverride;
     }
-    kitroster::CRegistry& registry = GetKitrosterApp().GetRegistry();
-    std::string root;
-    if (!registry.QueryString(kSettingsKey, kLocalRootValue, &root)) {
-        // A missing value is written back empty so that an administrator finds it; an
-        // unavailable store ignores the write.
-        registry.SetString(kSettingsKey, kLocalRootValue, "");
-        root.clear();
-    }
-    if (root.empty())
-        return GetAppDir();
-    return CString(std::move(root));
+    return ResolveSettingsRoot(/*writeBackMissing=*/true);
 }
 
 CString GetCatalogueFolder() {

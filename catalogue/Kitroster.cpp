@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "catalogue/BarList.h"
 #include "catalogue/CatalogueContext.h"
 #include "catalogue/ResPropertyBag.h"
 #include "catalogue/ResourceItemPersist.h"
@@ -35,29 +36,19 @@ bool EraseFirstNoCase(std::vector<CString>& list, const CString& id) {
     return true;
 }
 
-// `value` with every '|'-separated element equal to `oldId` replaced by `newId`; empty
+// `value` with every bar-list element equal to `oldId` replaced by `newId`; empty
 // elements are kept, so the separators stay where they were.
 bool ReplaceBarElements(const CString& value, const CString& oldId, const CString& newId,
                         CString& result) {
+    std::vector<CString> elements = SplitBarList(value);
     bool changed = false;
-    result.Empty();
-    const std::string& text = value.str();
-    size_t start = 0;
-    for (;;) {
-        const size_t bar = text.find('|', start);
-        const std::string element =
-            text.substr(start, bar == std::string::npos ? std::string::npos : bar - start);
-        if (element == oldId.str()) {
-            result += newId;
+    for (CString& element : elements) {
+        if (element == oldId) {
+            element = newId;
             changed = true;
-        } else {
-            result += CString(element);
         }
-        if (bar == std::string::npos)
-            break;
-        result += '|';
-        start = bar + 1;
     }
+    result = changed ? JoinBarList(elements) : value;
     return changed;
 }
 
@@ -94,7 +85,8 @@ bool CKitrosterFactory::Load() {
         const CString path = JoinCataloguePath(folder, CString(name));
         int schema = 0;
         // Each file is read in one piece and parsed in memory, as Read would do it.
-        const kitroster::EnvStatus status = kitroster::ReadFileWhole(env, path.str(), kMaxResourceFileBytes, &text);
+        const kitroster::EnvStatus status =
+            kitroster::ReadFileWhole(env, path.str(), kMaxResourceFileBytes, &text);
         if (status.ok()) {
             CZRauto_ptr<IResourceItem> item =
                 CResourceItemPersistFactory::ParseResourceText(text, &schema);
@@ -235,9 +227,9 @@ bool CKitrosterFactory::_file_of(const CString& key, CString* path) {
     if (m_saveFolder.IsEmpty())
         m_saveFolder = GetCatalogueFolder();  // resolved once, when there is work to do
     const auto loaded = m_loadedFileName.find(key);
-    *path = JoinCataloguePath(m_saveFolder, loaded != m_loadedFileName.end()
-                                                ? CString(loaded->second)
-                                                : ResourceFileName(key));
+    *path =
+        JoinCataloguePath(m_saveFolder, loaded != m_loadedFileName.end() ? CString(loaded->second)
+                                                                         : ResourceFileName(key));
     return true;
 }
 

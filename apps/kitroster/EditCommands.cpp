@@ -2,6 +2,7 @@
 // catalogue, applies the same checks and messages as the edit and rename dialogs, changes
 // the collection and saves it.
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "catalogue/ResourceItem.h"
 #include "catalogue/ResourceItemFacades.h"
 #include "catalogue/queries/Dependants.h"
+#include "catalogue/queries/EditRules.h"
 #include "catalogue/queries/IdentifierCheck.h"
 #include "resources/strings/StringTable.h"
 
@@ -33,27 +35,9 @@ int Refused(const SEntryCheck& check) {
     return Report(check.message);
 }
 
-CString TooLongMessage() {
-    CString message;
-    message.Format("Resource ID cannot be longer than %d characters!", kMaxResourceIdLength);
-    return message;
-}
-
-struct SFieldOption {
-    const char* label;
-    std::string* text;
-};
-
-// Checks every given field for '{', '}' and line feeds; returns the first refusal.
-int CheckFields(const std::vector<SFieldOption>& fields) {
-    for (const SFieldOption& field : fields) {
-        if (!field.text)
-            continue;
-        const SEntryCheck check = CheckFieldChars(field.label, FromUtf8(*field.text));
-        if (!check.Accepted())
-            return Refused(check);
-    }
-    return kExitOk;
+// The text of an optional command-line field, converted; unset stays unset.
+std::optional<CString> Field(const std::string* text) {
+    return text ? std::optional<CString>(FromUtf8(*text)) : std::nullopt;
 }
 
 struct SAddOptions {
@@ -64,32 +48,21 @@ int RunAdd(const SAddOptions& o) {
     SCatalogue catalogue = LoadCatalogue();
     if (int rc = RequireCleanCatalogue(catalogue))
         return rc;
-    const CString rawId = FromUtf8(o.id);
-    if (rawId.GetLength() > kMaxResourceIdLength)
-        return Report(TooLongMessage());
-    const SEntryCheck idCheck = CheckResourceId(rawId, catalogue.collection, false);
-    if (!idCheck.Accepted())
-        return Refused(idCheck);
-    std::string type = o.type, name = o.name, conn = o.conn, caps = o.caps;
-    if (int rc = CheckFields({{kLabelType, &type},
-                              {kLabelName, &name},
-                              {kLabelConnectivity, &conn},
-                              {kLabelCapabilities, &caps}}))
-        return rc;
-    CString cleanType = FromUtf8(type);
-    cleanType.Trim();
-    if (cleanType.IsEmpty())
-        return Report("Resource type cannot be empty!");
+    SResourceFields fields{Field(&o.type), Field(&o.name), Field(&o.conn), Field(&o.caps)};
+    CString id;
+    const SEntryCheck check =
+        CheckNewResource(FromUtf8(o.id), fields, catalogue.collection, &id, &fields);
+    if (!check.Accepted())
+        return Refused(check);
 
     CZRauto_ptr<IResourceItem> item = CResourceItemFactory::CreateInstance();
-    CString field;
-    item->set_ID(idCheck.value);
-    item->set_Type(cleanType);
-    item->set_Name((field = FromUtf8(name)).Trim());
-    item->set_Conn((field = FromUtf8(conn)).Trim());
-    item->set_Caps((field = FromUtf8(caps)).Trim());
+    item->set_ID(id);
+    item->set_Type(*fields.type);
+    item->set_Name(*fields.name);
+    item->set_Conn(*fields.conn);
+    item->set_Caps(*fields.caps);
     if (!catalogue.collection->Add(item))
-        return Report(UnknownResourceMessage(idCheck.value));
+        return Report(UnknownResourceMessage(id));
     return SaveCatalogue(catalogue.collection);
 }
 
@@ -134,30 +107,22 @@ int RunSet(const SSetOptions& o) {
     CZRauto_ptr<IResourceItem> item = catalogue.collection->GetItemById(id);
     if (!item)
         return Report(UnknownResourceMessage(id));
-    if (int rc = CheckFields({{kLabelType, o.type.get()},
-                              {kLabelName, o.name.get()},
-                              {kLabelConnectivity, o.conn.get()},
-                              {kLabelCapabilities, o.caps.get()}}))
-        return rc;
+    SResourceFields fields{Field(o.type.get()), Field(o.name.get()), Field(o.conn.get()),
+                           Field(o.caps.get())};
+    if (SEntryCheck check = CheckResourceFields(fields, &fields); !check.Accepted())
+        return Refused(check);
     for (const SAssignment& a : assignments) {
-        if (HasInvalidEntryChars(a.key) || HasInvalidEntryChars(a.value)) {
-            return Report(FormatResString(IDS_INVALID_CHARACTER,
-                                          a.conn ? kLabelConnectivity : kLabelCapabilities));
-        }
+        if (SEntryCheck check = CheckPropertyEntry(a.conn, a.key, a.value); !check.Accepted())
+            return Refused(check);
     }
-
-    CString field;
-    if (o.type) {
-        if ((field = FromUtf8(*o.type)).Trim().IsEmpty())
-            return Report("Resource type cannot be empty!");
-        item->set_Type(field);
-    }
-    if (o.name)
-        item->set_Name((field = FromUtf8(*o.name)).Trim());
-    if (o.conn)
-        item->set_Conn((field = FromUtf8(*o.conn)).Trim());
-    if (o.caps)
-        item->set_Caps((field = FromUtf8(*o.caps)).Trim());
+    if (fields.type)
+        item->set_Type(*fields.type);
+    if (fields.name)
+        item->set_Name(*fields.name);
+    if (fields.conn)
+        item->set_Conn(*fields.conn);
+    if (fields.caps)
+        item->set_Caps(*fields.caps);
 
     if (!assignments.empty() || !o.delConnProps.empty()) {
         CPropertyEditFacade facade(item);
@@ -194,10 +159,7 @@ int RunRename(const std::string& oldArg, const std::string& newArg, bool keepRef
     CZRauto_ptr<IResourceItem> item = catalogue.collection->GetItemById(oldId);
     if (!item)
         return Report(UnknownResourceMessage(oldId));
-    CString newId = FromUtf8(newArg);
-    if (CString(newId).Trim().GetLength() > kMaxResourceIdLength)
-        return Report(TooLongMessage());
-    const SEntryCheck check = CheckRenameId(newId, catalogue.collection);
+    const SEntryCheck check = CheckNewId(FromUtf8(newArg), catalogue.collection);
     if (!check.Accepted())
         return Refused(check);
     // References hold the stored spelling of the identifier, which the rewrite compares

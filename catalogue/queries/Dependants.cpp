@@ -1,5 +1,6 @@
 #include "catalogue/queries/Dependants.h"
 
+#include "catalogue/BarList.h"
 #include "catalogue/queries/ConnectivityScan.h"
 
 namespace NResourceItem {
@@ -11,16 +12,9 @@ bool IsReferenceTo(const CString& key, const CString& value, const CString& targ
         return true;
     if (key.CompareNoCase("RES_ASSYLIST") != 0)
         return false;
-    int start = 0;
-    while (start <= value.GetLength()) {
-        int bar = value.Find('|', start);
-        if (bar < 0)
-            bar = value.GetLength();
-        CString element = value.Mid(start, bar - start);
-        element.Trim(" \t");
-        if (element.CompareNoCase(targetId) == 0)
+    for (CString& element : SplitBarList(value)) {
+        if (element.Trim(" \t").CompareNoCase(targetId) == 0)
             return true;
-        start = bar + 1;
     }
     return false;
 }

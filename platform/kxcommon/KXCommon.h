@@ -33,6 +33,13 @@ KR_KXCOMMON_API CString DecryptPassword(const CString& stored);
 // then returns empty text and DecryptPassword refuses, both with a logged failure. The key
 // is read at every call, so a key file replaced while the process runs takes effect at once.
 
+// The settings root: the registry value "LocalRoot" (string) under
+// "Software\Corvent\ZRSync\LocalSettings", else GetAppDir() when it is missing or empty.
+// With `writeBackMissing` a missing value is written back as empty text, as the catalogue
+// does; the study-mode folders only read. Every reader of the settings root resolves it
+// here.
+KR_KXCOMMON_API CString ResolveSettingsRoot(bool writeBackMissing);
+
 // Study modes select which settings a recording uses. Mode 11 is the sleep-study mode.
 // The local settings folder for mode M: the settings root followed by the folder name of
 // GetSettingsDirNameByStudyMode(M) and a trailing separator. The settings root is the

@@ -9,6 +9,7 @@ namespace {
 
 constexpr int kSleepStudyMode = 11;
 const char kLocalSettingsKey[] = "Software\\Corvent\\ZRSync\\LocalSettings";
+const char kLocalRootValue[] = "LocalRoot";
 
 }  // namespace
 
@@ -16,12 +17,21 @@ CString GetSettingsDirNameByStudyMode(int studyMode) {
     return CString(studyMode == kSleepStudyMode ? "SettingsSleep" : "SettingsGeneral");
 }
 
-CString GetLocalAppSettingsDirByStudyMode(int studyMode) {
+CString ResolveSettingsRoot(bool writeBackMissing) {
+    kitroster::CRegistry& registry = GetKitrosterApp().GetRegistry();
     std::string root;
-    if (!GetKitrosterApp().GetRegistry().QueryString(kLocalSettingsKey, "LocalRoot", &root) ||
-        root.empty()) {
-        root = GetAppDir().str();
+    if (!registry.QueryString(kLocalSettingsKey, kLocalRootValue, &root)) {
+        // A missing value is written back empty so that an administrator finds it; an
+        // unavailable store ignores the write.
+        if (writeBackMissing)
+            registry.SetString(kLocalSettingsKey, kLocalRootValue, "");
+        root.clear();
     }
+    return root.empty() ? GetAppDir() : CString(std::move(root));
+}
+
+CString GetLocalAppSettingsDirByStudyMode(int studyMode) {
+    std::string root = ResolveSettingsRoot(/*writeBackMissing=*/false).str();
     const char separator = root.find('\\') != std::string::npos ? '\\' : '/';
     if (root.back() != '\\' && root.back() != '/')
         root += separator;
