@@ -1,7 +1,8 @@
 // Env: every operating-system service the system uses, behind one interface.
 //
 // Nothing above platform/ calls the operating system directly. Each module receives the
-// Env it must use (Env::Default() in production), so tests substitute a CTestEnv with a
+// Env from the application object (GetKitrosterApp().GetEnv(); the POSIX Env, Env::Default(),
+// in production), so tests substitute a CTestEnv with a
 // settable clock, a settable tick counter and injected faults, and waits of many seconds
 // run in microseconds.
 //
