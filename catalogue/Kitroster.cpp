@@ -20,6 +20,12 @@ CZRLogSite s_log("KITROSTER");
 
 constexpr const char* kResourceFilePattern = "_RES_*.zrr";
 
+// The name part of a path (after the last '\\' or '/').
+std::string FileNameOf(const std::string& path) {
+    const size_t separator = path.find_last_of("\\/");
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
 CString Upper(const CString& text) {
     CString upper = text;
     return upper.MakeUpper();
@@ -68,58 +74,156 @@ void CKitrosterFactory::OnZRunknownFinalize() {}
 bool CKitrosterFactory::Load() {
     _clear();
     kitroster::Env* env = GetKitrosterApp().GetEnv();
-    const CString folder = GetCatalogueFolder();
+    m_folder = GetCatalogueFolder();
     std::vector<std::string> names;
     bool allRead = true;
-    const kitroster::EnvStatus listed = env->FindFiles(folder.str(), kResourceFilePattern, &names);
+    const kitroster::EnvStatus listed = env->FindFiles(m_folder.str(), kResourceFilePattern, &names);
     // A missing folder is an empty catalogue; a folder that cannot be listed is not.
     if (!listed.ok() && listed.error() != kitroster::kErrorPathNotFound &&
         listed.error() != kitroster::kErrorFileNotFound) {
         ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Load() cannot list %s: %s",
-               folder.GetString(), listed.ToString().c_str());
+               m_folder.GetString(), listed.ToString().c_str());
         allRead = false;
     }
 
     std::string text;
     for (const std::string& name : names) {
-        const CString path = JoinCataloguePath(folder, CString(name));
-        int schema = 0;
+        const CString path = JoinCataloguePath(m_folder, CString(name));
+        SFileState file;
+        file.name = name;
         // Each file is read in one piece and parsed in memory, as Read would do it.
         const kitroster::EnvStatus status =
-            kitroster::ReadFileWhole(env, path.str(), kMaxResourceFileBytes, &text);
-        if (status.ok()) {
-            CZRauto_ptr<IResourceItem> item =
-                CResourceItemPersistFactory::ParseResourceText(text, &schema);
-            if (item && Add(item)) {  // an item without identifier is refused there
-                const CString key = Upper(item->get_ID());
-                if (name != ResourceFileName(key).str() &&
-                    ResourceFileName(key).CompareNoCase(name.c_str()) == 0) {
-                    m_loadedFileName[key] = name;
-                }
+            kitroster::ReadFileWhole(env, path.str(), kMaxResourceFileBytes, &text, &file.stamp);
+        CString skipped;  // why the file does not become a resource
+        CZRauto_ptr<IResourceItem> item;
+        int schema = 0;  // an unreadable file counts as schema 0
+        if (!status.ok())
+            skipped = status.ToString();
+        else
+            item = CResourceItemPersistFactory::ParseResourceText(text, &schema);
+        {
+            if (schema != RES_SCHEMA) {
+                ZR_LOG(s_log, ZRLOG_INFO,
+                       "CKitrosterFactory::Load() schema mismatch. File schema was %d while "
+                       "current RES_SCHEMA is %d",
+                       schema, RES_SCHEMA);
+                if (skipped.IsEmpty())
+                    skipped.Format("schema %d instead of %d", schema, RES_SCHEMA);
+            } else if (!item || item->get_ID().IsEmpty()) {
+                skipped = "no resource identifier in it";
             }
-        } else {
-            ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Load() cannot read %s: %s",
-                   path.GetString(), status.ToString().c_str());
         }
-        if (schema != RES_SCHEMA) {
-            ZR_LOG(s_log, ZRLOG_INFO,
-                   "CKitrosterFactory::Load() schema mismatch. File schema was %d while current "
-                   "RES_SCHEMA is %d",
-                   schema, RES_SCHEMA);
+        // A file that does not become a resource is remembered, so that Save never
+        // replaces or removes what this collection could not read.
+        if (!skipped.IsEmpty()) {
+            ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Load() skipped %s: %s",
+                   path.GetString(), skipped.GetString());
+            file.skipped = true;
+            m_skipped.push_back(CString(name));
             allRead = false;
+        } else {
+            Add(item);
+            file.owner = Upper(item->get_ID());
+            m_filesOf[file.owner].push_back(Upper(CString(name)));
         }
+        m_files[Upper(CString(name))] = std::move(file);
     }
     return allRead;
 }
 
 bool CKitrosterFactory::Save() {
+    return _save(/*allOrNothing=*/false);
+}
+
+bool CKitrosterFactory::SaveAllOrNothing() {
+    return _save(/*allOrNothing=*/true);
+}
+
+bool CKitrosterFactory::_save(bool allOrNothing) {
     m_saveFailures.clear();
-    m_saveFolder.Empty();
+    if (m_folder.IsEmpty())
+        m_folder = GetCatalogueFolder();
     // Every file that changes is formatted once; the same text is written and remembered.
+    const std::vector<SPendingWrite> writes = _choose_writes();
+    if (allOrNothing) {
+        // Everything is checked before anything is written.
+        for (const SPendingWrite& write : writes) {
+            if (!_unchanged_on_disk(write.fileKey, write.path))
+                continue;
+            if (!write.newFile &&
+                !GetKitrosterApp().GetEnv()->Access(write.path.str(), kitroster::kAccessCanWrite).ok())
+                _fail(write.path, "cannot be replaced");
+        }
+        for (const CString& key : m_deleted) {
+            std::vector<CString> fileKeys;
+            if (!_files_of(key, /*forDelete=*/true, &fileKeys))
+                continue;
+            for (const CString& fileKey : fileKeys) {
+                const CString path = _path_of(fileKey);
+                if (_unchanged_on_disk(fileKey, path) &&
+                    !GetKitrosterApp().GetEnv()->Access(path.str(), kitroster::kAccessCanWrite).ok())
+                    _fail(path, "cannot be removed");
+            }
+        }
+        if (!m_saveFailures.empty())
+            return true;
+    }
+
+    // What the files held before this Save, to put back when an all-or-nothing Save fails
+    // halfway.
+    struct SUndo {
+        CString path;
+        bool existed;
+        std::string text;
+    };
+    std::vector<SUndo> undo;
+    const auto savedText = m_savedText;
+    const auto removed = m_removed;
+    const auto files = m_files;
+    const auto filesOf = m_filesOf;
     bool writeFailed = false;
-    for (const SPendingWrite& write : _choose_writes()) {
-        if (!_write_file(write))
+    for (const SPendingWrite& write : writes) {
+        if (allOrNothing) {
+            SUndo before{write.path, !write.newFile, {}};
+            if (before.existed &&
+                !kitroster::ReadFileWhole(GetKitrosterApp().GetEnv(), write.path.str(),
+                                          kMaxResourceFileBytes, &before.text)
+                     .ok()) {
+                _fail(write.path, "cannot be read to keep a copy");
+                writeFailed = true;
+                break;
+            }
+            undo.push_back(std::move(before));
+        }
+        if (!_write_file(write)) {
             writeFailed = true;
+            if (allOrNothing)
+                break;
+        }
+    }
+    if (writeFailed && allOrNothing) {
+        for (auto it = undo.rbegin(); it != undo.rend(); ++it) {
+            const bool restored =
+                it->existed ? CResourceItemPersistFactory::WriteResourceText(it->path, it->text)
+                            : GetKitrosterApp().GetEnv()->DeleteFile(it->path.str()).ok() ||
+                                  !GetKitrosterApp().GetEnv()->FileExists(it->path.str());
+            if (!restored)
+                _fail(it->path, "could not be put back as it was");
+        }
+        m_savedText = savedText;
+        m_removed = removed;
+        m_files = files;
+        m_filesOf = filesOf;
+        // The files put back are this collection's own again.
+        for (const SUndo& put : undo) {
+            if (!put.existed)
+                continue;
+            kitroster::FileInfo info;
+            const CString fileKey = Upper(CString(FileNameOf(put.path.str())));
+            if (GetKitrosterApp().GetEnv()->GetFileInfo(put.path.str(), &info).ok() &&
+                m_files.count(fileKey) != 0)
+                m_files[fileKey].stamp = info;
+        }
     }
     // After a failed write no file is removed at all: the removed file may be the only copy
     // of a renamed resource whose new file could not be written. The deletions stay
@@ -140,7 +244,7 @@ bool CKitrosterFactory::Save() {
 std::vector<CKitrosterFactory::SPendingWrite> CKitrosterFactory::_choose_writes() {
     // Without files written or removed since Load, only dirty items need a look. The scan
     // runs in index order over contiguous memory; the files are then written in byte order
-    // of their identifiers.
+    // of their identifiers, new files first.
     const bool tracking = !m_removed.empty() || !m_savedText.empty();
     std::vector<const OrderEntry*> candidates;
     for (const OrderEntry& entry : m_order) {
@@ -154,9 +258,6 @@ std::vector<CKitrosterFactory::SPendingWrite> CKitrosterFactory::_choose_writes(
     for (const OrderEntry* entry : candidates) {
         IResourceItem* item = entry->item;
         const CString id = item->get_ID();
-        // The file is named by the upper-cased identifier, as every identifier set through
-        // set_ID is: Windows would match an identifier read in lower case from a file to
-        // that same file, and a case-sensitive file system must not get a second copy.
         const CString key = Upper(id);
         // An item's dirty state compares it with what was loaded. Once this collection has
         // written or removed the item's file, the file's content is known here instead, and
@@ -169,53 +270,34 @@ std::vector<CKitrosterFactory::SPendingWrite> CKitrosterFactory::_choose_writes(
             id, item->get_Type(), item->get_Name(), item->get_Conn(), item->get_Caps());
         if (!removed && saved != m_savedText.end() && text == saved->second)
             continue;
-        CString path;
-        if (_file_of(key, &path))
-            writes.push_back({key, std::move(path), std::move(text)});
+        // Every file that carries the identifier gets the change, so that the next Load
+        // reads it whichever of them it keeps.
+        std::vector<CString> fileKeys;
+        if (!_files_of(key, /*forDelete=*/false, &fileKeys))
+            continue;
+        for (const CString& fileKey : fileKeys) {
+            const auto known = m_files.find(fileKey);
+            const bool newFile = known == m_files.end() || !known->second.present;
+            writes.push_back({key, fileKey, _path_of(fileKey), text, newFile});
+        }
     }
+    std::stable_partition(writes.begin(), writes.end(),
+                          [](const SPendingWrite& write) { return write.newFile; });
     return writes;
 }
 
-bool CKitrosterFactory::_write_file(const SPendingWrite& write) {
-    if (!CResourceItemPersistFactory::WriteResourceText(write.path, write.text)) {
-        ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Save() failed to write %s",
-               write.path.GetString());
-        m_saveFailures.push_back(write.path);
-        return false;
+bool CKitrosterFactory::_files_of(const CString& key, bool forDelete,
+                                  std::vector<CString>* fileKeys) {
+    fileKeys->clear();
+    if (const auto own = m_filesOf.find(key); own != m_filesOf.end() && !own->second.empty()) {
+        *fileKeys = own->second;
+        return true;
     }
-    m_savedText[write.key] = write.text;
-    m_removed.erase(write.key);
-    return true;
-}
-
-void CKitrosterFactory::_delete_files() {
-    // A deletion that fails stays pending, so the next Save tries again and the file does
-    // not come back at the next Load unnoticed.
-    std::vector<CString> failed;
-    for (const CString& key : m_deleted) {
-        CString path;
-        if (!_file_of(key, &path))
-            continue;
-        const kitroster::EnvStatus status = GetKitrosterApp().GetEnv()->DeleteFile(path.str());
-        if (status.ok() || status.error() == kitroster::kErrorFileNotFound ||
-            status.error() == kitroster::kErrorPathNotFound) {
-            m_savedText.erase(key);
-            m_removed.insert(key);
-            m_loadedFileName.erase(key);
-        } else {
-            ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Save() failed to delete %s: %s",
-                   path.GetString(), status.ToString().c_str());
-            failed.push_back(key);
-            m_saveFailures.push_back(path);
-        }
-    }
-    m_deleted = std::move(failed);
-}
-
-bool CKitrosterFactory::_file_of(const CString& key, CString* path) {
-    // The one place where an identifier becomes a file path. An identifier with a
+    if (forDelete)
+        return true;  // the resource never had a file
+    // The one place where an identifier becomes a file name. An identifier with a
     // separator, ':' or a reserved character could name a file outside the catalogue
-    // folder; such a resource is neither written nor deleted.
+    // folder; such a resource is not written.
     if (!IsSafeResourceId(key)) {
         ZR_LOG(s_log, ZRLOG_FAILURE,
                "CKitrosterFactory::Save() skipped resource '%s': its identifier cannot be part "
@@ -224,18 +306,137 @@ bool CKitrosterFactory::_file_of(const CString& key, CString* path) {
         m_saveFailures.push_back(key);
         return false;
     }
-    if (m_saveFolder.IsEmpty())
-        m_saveFolder = GetCatalogueFolder();  // resolved once, when there is work to do
-    const auto loaded = m_loadedFileName.find(key);
-    *path =
-        JoinCataloguePath(m_saveFolder, loaded != m_loadedFileName.end() ? CString(loaded->second)
-                                                                         : ResourceFileName(key));
+    // The file is named by the upper-cased identifier, as every identifier set through
+    // set_ID is: Windows would match an identifier read in lower case from a file to that
+    // same file, and a case-sensitive file system must not get a second copy.
+    const CString fileKey = Upper(ResourceFileName(key));
+    const auto file = m_files.find(fileKey);
+    if (file != m_files.end() && file->second.present && file->second.owner != key) {
+        const CString path = _path_of(fileKey);
+        CString why;
+        if (file->second.skipped)
+            why.Format("holds a file that could not be read, not %s", key.GetString());
+        else
+            why.Format("holds %s, not %s", file->second.owner.GetString(), key.GetString());
+        _fail(path, why.GetString());
+        return false;
+    }
+    fileKeys->push_back(fileKey);
+    if (file == m_files.end())
+        m_files[fileKey] = SFileState{ResourceFileName(key).str(), key, false, false, {}};
     return true;
+}
+
+CString CKitrosterFactory::_path_of(const CString& fileKey) const {
+    const auto file = m_files.find(fileKey);
+    return JoinCataloguePath(m_folder,
+                             file != m_files.end() ? CString(file->second.name) : fileKey);
+}
+
+void CKitrosterFactory::_fail(const CString& what, const char* why) {
+    ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Save() %s %s", what.GetString(), why);
+    m_saveFailures.push_back(what);
+}
+
+bool CKitrosterFactory::_unchanged_on_disk(const CString& fileKey, const CString& path) {
+    const auto known = m_files.find(fileKey);
+    const bool expected = known != m_files.end() && known->second.present;
+    kitroster::FileInfo now;
+    const bool exists = GetKitrosterApp().GetEnv()->GetFileInfo(path.str(), &now).ok();
+    if (exists == expected &&
+        (!exists || (now.size == known->second.stamp.size &&
+                     now.lastWriteTime == known->second.stamp.lastWriteTime &&
+                     now.fileId == known->second.stamp.fileId)))
+        return true;
+    // Another process saved, created or removed the file since this collection read it:
+    // replacing it would silently undo that change.
+    _fail(path, "changed on disk since it was read; reload before saving it");
+    return false;
+}
+
+bool CKitrosterFactory::_write_file(const SPendingWrite& write) {
+    const auto known = m_files.find(write.fileKey);
+    if (known != m_files.end() && known->second.skipped) {
+        _fail(write.path, "could not be read and is left as it is");
+        return false;
+    }
+    if (!_unchanged_on_disk(write.fileKey, write.path))
+        return false;
+    if (!CResourceItemPersistFactory::WriteResourceText(write.path, write.text)) {
+        _fail(write.path, "could not be written");
+        return false;
+    }
+    SFileState& file = m_files[write.fileKey];
+    file.name = FileNameOf(write.path.str());
+    file.owner = write.key;
+    file.present = true;
+    GetKitrosterApp().GetEnv()->GetFileInfo(write.path.str(), &file.stamp);
+    std::vector<CString>& own = m_filesOf[write.key];
+    if (std::find(own.begin(), own.end(), write.fileKey) == own.end())
+        own.push_back(write.fileKey);
+    m_savedText[write.key] = write.text;
+    m_removed.erase(write.key);
+    return true;
+}
+
+void CKitrosterFactory::_delete_files() {
+    // A deletion that fails stays pending, so the next Save tries again and the file does
+    // not come back at the next Load unnoticed. Every file that carries the identifier is
+    // removed, so that no copy brings the resource back.
+    std::vector<CString> failed;
+    for (const CString& key : m_deleted) {
+        std::vector<CString> fileKeys;
+        _files_of(key, /*forDelete=*/true, &fileKeys);
+        bool allRemoved = true;
+        for (const CString& fileKey : fileKeys) {
+            const CString path = _path_of(fileKey);
+            if (!_unchanged_on_disk(fileKey, path)) {
+                allRemoved = false;
+                continue;
+            }
+            const kitroster::EnvStatus status =
+                GetKitrosterApp().GetEnv()->DeleteFile(path.str());
+            if (status.ok() || status.error() == kitroster::kErrorFileNotFound ||
+                status.error() == kitroster::kErrorPathNotFound) {
+                m_files[fileKey].present = false;
+                std::vector<CString>& own = m_filesOf[key];
+                own.erase(std::remove(own.begin(), own.end(), fileKey), own.end());
+            } else {
+                ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Save() failed to delete %s: %s",
+                       path.GetString(), status.ToString().c_str());
+                m_saveFailures.push_back(path);
+                allRemoved = false;
+            }
+        }
+        if (allRemoved) {
+            m_savedText.erase(key);
+            m_removed.insert(key);
+        } else {
+            failed.push_back(key);
+        }
+    }
+    m_deleted = std::move(failed);
+}
+
+CString CKitrosterFactory::GetFileTakenFrom(const CString& id, CString* holder) const {
+    const CString key = Upper(id);
+    if (const auto own = m_filesOf.find(key); own != m_filesOf.end() && !own->second.empty())
+        return CString();
+    const auto file = m_files.find(Upper(ResourceFileName(key)));
+    if (file == m_files.end() || !file->second.present || file->second.owner == key)
+        return CString();
+    *holder = file->second.owner;
+    return CString(file->second.name);
 }
 
 std::vector<CString> GetSaveFailures(IKitroster* collection) {
     auto* factory = dynamic_cast<CKitrosterFactory*>(collection);
     return factory ? factory->GetSaveFailures() : std::vector<CString>();
+}
+
+std::vector<CString> GetSkippedFiles(IKitroster* collection) {
+    auto* factory = dynamic_cast<CKitrosterFactory*>(collection);
+    return factory ? factory->GetSkippedFiles() : std::vector<CString>();
 }
 
 bool CKitrosterFactory::Add(CZRauto_ptr<IResourceItem> item) {
@@ -343,7 +544,9 @@ void CKitrosterFactory::_clear() {
     m_deleted.clear();
     m_savedText.clear();
     m_removed.clear();
-    m_loadedFileName.clear();
+    m_files.clear();
+    m_filesOf.clear();
+    m_skipped.clear();
 }
 
 bool CKitrosterFactory::_rename_conn_element(const CString& oldId, const CString& newId) {

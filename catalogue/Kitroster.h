@@ -22,6 +22,7 @@
 #include "base/KitrosterExport.h"
 #include "catalogue/ResourceItem.h"
 #include "catalogue/ZRunknown.h"
+#include "platform/env/Env.h"
 
 namespace NResourceItem {
 
@@ -84,6 +85,19 @@ class KITROSTER_API CKitrosterFactory : public CZRunknown, public IKitroster {
     // Save could not write or remove, in the order it met them. Save itself always reports
     // true; this is empty after a Save that did everything.
     const std::vector<CString>& GetSaveFailures() const { return m_saveFailures; }
+    // Save, except that it writes all or nothing: every file it must write or remove is
+    // checked first, and when a write still fails, the files already written are put back
+    // as they were and nothing is removed. The tool's rename uses it, so that references
+    // are never rewritten to an identifier whose file could not be written.
+    bool SaveAllOrNothing();
+    // The files Load could not make a resource of (unreadable, another schema, no
+    // identifier), as listed. Save never writes or removes them.
+    const std::vector<CString>& GetSkippedFiles() const { return m_skipped; }
+    // The file a new resource `id` would be stored in, when that file holds another
+    // resource or is a skipped file: its name, and in `*holder` the identifier it holds
+    // (empty for a skipped file). Empty when the name is free.
+    CString GetFileTakenFrom(const CString& id, CString* holder) const;
+
 
   protected:
     void OnZRunknownFinalize() override;
@@ -93,24 +107,42 @@ class KITROSTER_API CKitrosterFactory : public CZRunknown, public IKitroster {
     bool _rename_conn_element(const CString& oldId, const CString& newId);
 
   private:
-    // One resource file Save writes: its identifier key, path and the formatted text.
+    // One resource file Save writes: its identifier key, its path and upper-cased name,
+    // and the formatted text.
     struct SPendingWrite {
         CString key;
+        CString fileKey;
         CString path;
         std::string text;
+        bool newFile = false;
+    };
+    // What this collection knows of one file of the catalogue folder, by upper-cased file
+    // name (a Windows peer sees names that differ only in case as one file).
+    struct SFileState {
+        std::string name;           // as listed or as written
+        CString owner;              // upper-cased identifier it holds; empty when skipped
+        bool skipped = false;       // Load could not make a resource of it
+        bool present = true;        // false once this collection removed it
+        kitroster::FileInfo stamp;  // as Load read it or this collection last wrote it
     };
 
     CKitrosterFactory();
-    // What Save must write: every item whose file differs from it, formatted once.
+    bool _save(bool allOrNothing);
+    // What Save must write: every item whose file differs from it, formatted once, new
+    // files first so that references never name a resource before its file exists.
     std::vector<SPendingWrite> _choose_writes();
-    // Writes one file; on success remembers its text, else records the failure.
+    // The files of `key`. For a resource without a file yet, the file named after it;
+    // false, with the failure recorded, when that name cannot be used.
+    bool _files_of(const CString& key, bool forDelete, std::vector<CString>* fileKeys);
+    // Whether the file is as this collection last saw it (present or absent, same stamp);
+    // records the failure when it is not.
+    bool _unchanged_on_disk(const CString& fileKey, const CString& path);
+    // Writes one file; on success remembers its text and stamp, else records the failure.
     bool _write_file(const SPendingWrite& write);
     // Removes the files of deleted resources; failed deletions stay pending.
     void _delete_files();
-    // The file of `key` in the catalogue folder, as loaded or as named for new resources.
-    // False, with the failure logged and recorded, for an identifier that cannot be part of
-    // a file name.
-    bool _file_of(const CString& key, CString* path);
+    CString _path_of(const CString& fileKey) const;
+    void _fail(const CString& what, const char* why);
 
     std::map<CString, CZRauto_ptr<IResourceItem>> m_items;  // upper-cased identifier -> item
     // Upper-cased identifiers in first-added order, each with its item, so that index access
@@ -122,19 +154,20 @@ class KITROSTER_API CKitrosterFactory : public CZRunknown, public IKitroster {
     std::vector<OrderEntry> m_order;
     std::vector<CString> m_deleted;  // identifiers whose files Save removes
     // What Save knows of the files since the last Load, by upper-cased identifier: the text
-    // it wrote, and the files it removed.
+    // it wrote, and the resources whose files it removed.
     std::map<CString, std::string> m_savedText;
     std::set<CString> m_removed;
-    // The file name each identifier was loaded from, where it differs from
-    // ResourceFileName(identifier) in case only: Save keeps writing and removing that file
-    // instead of creating a second one beside it on a case-sensitive file system.
-    std::map<CString, std::string> m_loadedFileName;
+    std::map<CString, SFileState> m_files;               // by upper-cased file name
+    std::map<CString, std::vector<CString>> m_filesOf;  // identifier -> its files' keys
+    std::vector<CString> m_skipped;
     std::vector<CString> m_saveFailures;
-    CString m_saveFolder;  // the catalogue folder of the Save in progress
+    CString m_folder;  // the catalogue folder of the last Load or Save
 };
 
 // What `collection` (a collection of this library) could not write or remove in its last
 // Save; empty for other implementations of IKitroster.
 KITROSTER_API std::vector<CString> GetSaveFailures(IKitroster* collection);
+// The files the last Load of `collection` skipped; empty for other implementations.
+KITROSTER_API std::vector<CString> GetSkippedFiles(IKitroster* collection);
 
 }  // namespace NResourceItem

@@ -57,6 +57,16 @@ struct OpenOptions {
     bool append = false;  // every write goes to the end of the file
 };
 
+struct FileInfo {
+    bool isDirectory = false;
+    bool readOnly = false;
+    uint64_t size = 0;
+    uint64_t lastWriteTime = 0;  // file time: 100 ns units since 1601-01-01 UTC
+    // Tells files apart on one machine (device and inode): a file replaced by another, even
+    // with the same size and time, has another id.
+    uint64_t fileId = 0;
+};
+
 // An open file. Closing happens in the destructor if Close() was not called; call Close()
 // to learn whether the final flush succeeded.
 class KR_ENV_API IFile {
@@ -68,18 +78,14 @@ class KR_ENV_API IFile {
     virtual EnvStatus Write(const void* data, size_t size) = 0;
     virtual EnvStatus Seek(uint64_t offset) = 0;
     virtual EnvStatus GetSize(uint64_t* size) = 0;
+    // What GetFileInfo would report for the file now open (no path lookup).
+    virtual EnvStatus GetInfo(FileInfo* info) = 0;
     virtual EnvStatus Truncate(uint64_t size) = 0;
     // Makes written data durable (fsync).
     virtual EnvStatus Sync() = 0;
     virtual EnvStatus Close() = 0;
 };
 
-struct FileInfo {
-    bool isDirectory = false;
-    bool readOnly = false;
-    uint64_t size = 0;
-    uint64_t lastWriteTime = 0;  // file time: 100 ns units since 1601-01-01 UTC
-};
 
 // A GUID in the memory layout of the Windows GUID structure: Data1 (bytes 0-3), Data2
 // (4-5) and Data3 (6-7) little-endian, then Data4 (8-15).
@@ -93,6 +99,12 @@ enum AccessMode : int {
     kAccessCanWrite = 2,
     kAccessCanRead = 4,
     kAccessCanReadWrite = 6
+};
+
+// An exclusive advisory lock held on a file; released when destroyed.
+class KR_ENV_API IFileLock {
+  public:
+    virtual ~IFileLock() = default;
 };
 
 class KR_ENV_API Env {
@@ -140,6 +152,11 @@ class KR_ENV_API Env {
     // A missing folder yields kErrorPathNotFound and no names.
     virtual EnvStatus FindFiles(const std::string& folder, const std::string& pattern,
                                 std::vector<std::string>* names) = 0;
+
+    // Takes an exclusive advisory lock on `path` (created when missing) without waiting:
+    // kErrorLockViolation while another holder, in this or another process, has it. The
+    // lock guards only against others who take it too; the file's content is not touched.
+    virtual EnvStatus LockFile(const std::string& path, std::unique_ptr<IFileLock>* lock) = 0;
 
     // --- Time ---
     // Milliseconds since an arbitrary start, wrapping at 2^32 like GetTickCount.
@@ -205,6 +222,9 @@ class KR_ENV_API EnvWrapper : public Env {
     EnvStatus FindFiles(const std::string& folder, const std::string& pattern,
                         std::vector<std::string>* names) override {
         return m_target->FindFiles(folder, pattern, names);
+    }
+    EnvStatus LockFile(const std::string& path, std::unique_ptr<IFileLock>* lock) override {
+        return m_target->LockFile(path, lock);
     }
     uint32_t GetTickCount() override { return m_target->GetTickCount(); }
     uint64_t GetSystemTimeAsFileTime() override { return m_target->GetSystemTimeAsFileTime(); }

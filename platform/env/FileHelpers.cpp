@@ -16,17 +16,20 @@ std::atomic<unsigned> g_tempCounter{0};
 }  // namespace
 
 EnvStatus ReadFileWhole(Env* env, const std::string& path, uint64_t maxBytes,
-                        std::string* contents) {
+                        std::string* contents, FileInfo* info) {
     contents->clear();
     std::unique_ptr<IFile> file;
     OpenOptions options;  // read, sharing read and write, must exist
     EnvStatus status = env->OpenFile(path, options, &file);
     if (!status.ok())
         return status;
-    uint64_t size = 0;
-    status = file->GetSize(&size);
+    FileInfo opened;
+    status = file->GetInfo(&opened);
     if (!status.ok())
         return status;
+    if (info)
+        *info = opened;
+    const uint64_t size = opened.size;
     if (size > maxBytes) {
         return EnvStatus::Error(kErrorFileTooLarge, 0,
                                 "read " + path + ": larger than " + std::to_string(maxBytes) +

@@ -13,14 +13,16 @@
 namespace kitroster {
 
 class Env;
+struct FileInfo;
 
 // Reads the whole file with one open and, normally, one read. A file larger than
 // `maxBytes` is refused with kErrorFileTooLarge before anything is read, and a file that
 // grows past the limit while it is read is refused too, so a hostile file never costs
 // more memory than the limit. Fails with the Env's status; `*contents` then holds what
-// was read before the failure.
+// was read before the failure. `info` (may be null) receives what the open file reported
+// before the read, which tells later whether the file was replaced since.
 KR_ENV_API EnvStatus ReadFileWhole(Env* env, const std::string& path, uint64_t maxBytes,
-                                   std::string* contents);
+                                   std::string* contents, FileInfo* info = nullptr);
 
 // The folder part of `path` (before the last '\' or '/'), empty for a bare name.
 KR_ENV_API std::string FolderOfPath(const std::string& path);

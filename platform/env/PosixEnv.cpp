@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <pwd.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -74,6 +75,14 @@ int OpenRetrying(const char* native, int flags, mode_t mode) {
 uint64_t FileTimeFromUnix(int64_t seconds, int64_t nanoseconds) {
     return kUnixEpochAsFileTime + static_cast<uint64_t>(seconds) * 10000000ULL +
            static_cast<uint64_t>(nanoseconds / 100);
+}
+
+void FillFileInfo(const struct stat& st, FileInfo* info) {
+    info->isDirectory = S_ISDIR(st.st_mode);
+    info->readOnly = (st.st_mode & S_IWUSR) == 0;
+    info->size = info->isDirectory ? 0 : static_cast<uint64_t>(st.st_size);
+    info->lastWriteTime = FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+    info->fileId = (static_cast<uint64_t>(st.st_dev) << 40) ^ static_cast<uint64_t>(st.st_ino);
 }
 
 CPosixEnv::CPosixEnv(std::string uncRoot) : m_uncRoot(std::move(uncRoot)) {}
@@ -196,10 +205,47 @@ EnvStatus CPosixEnv::GetFileInfo(const std::string& path, FileInfo* info) {
     struct stat st;
     if (::stat(native.c_str(), &st) != 0)
         return Fail(errno, "stat", path, native);
-    info->isDirectory = S_ISDIR(st.st_mode);
-    info->readOnly = (st.st_mode & S_IWUSR) == 0;
-    info->size = info->isDirectory ? 0 : static_cast<uint64_t>(st.st_size);
-    info->lastWriteTime = FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+    FillFileInfo(st, info);
+    return EnvStatus::Ok();
+}
+
+namespace {
+
+// A lock taken with flock: independent of the record locks that emulate share modes, and
+// held by this open file only, so two holders in one process exclude each other too.
+class CPosixFileLock : public IFileLock {
+  public:
+    explicit CPosixFileLock(int fd) : m_fd(fd) {}
+    ~CPosixFileLock() override { ::close(m_fd); }  // closing releases the lock
+    CPosixFileLock(const CPosixFileLock&) = delete;
+    CPosixFileLock& operator=(const CPosixFileLock&) = delete;
+
+  private:
+    int m_fd;
+};
+
+}  // namespace
+
+EnvStatus CPosixEnv::LockFile(const std::string& path, std::unique_ptr<IFileLock>* lock) {
+    lock->reset();
+    std::string native;
+    if (EnvStatus s = ToNativePath(path, &native); !s.ok())
+        return s;
+    const int fd = OpenRetrying(native.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return Fail(errno, "lock", path, native);
+    int rc;
+    do {
+        rc = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+        const int error = errno;
+        ::close(fd);
+        if (error == EWOULDBLOCK)
+            return EnvStatus::Error(kErrorLockViolation, error, "lock " + path + ": held by another");
+        return Fail(error, "lock", path, native);
+    }
+    *lock = std::make_unique<CPosixFileLock>(fd);
     return EnvStatus::Ok();
 }
 

@@ -15,6 +15,8 @@
 // Thread-safety: safe for concurrent use.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <mutex>
 #include <string>
 
@@ -49,6 +51,7 @@ class KR_ENV_API CPosixEnv : public Env {
                        bool replaceExisting) override;
     EnvStatus LinkFile(const std::string& existing, const std::string& newName) override;
     EnvStatus SyncDirectory(const std::string& path) override;
+    EnvStatus LockFile(const std::string& path, std::unique_ptr<IFileLock>* lock) override;
     EnvStatus FindFiles(const std::string& folder, const std::string& pattern,
                         std::vector<std::string>* names) override;
 
@@ -68,5 +71,8 @@ class KR_ENV_API CPosixEnv : public Env {
 
 // File time (100 ns units since 1601-01-01 UTC) of a POSIX time.
 KR_ENV_API uint64_t FileTimeFromUnix(int64_t seconds, int64_t nanoseconds);
+
+// FileInfo of a stat result.
+void FillFileInfo(const struct stat& st, FileInfo* info);
 
 }  // namespace kitroster

@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <limits>
 
+#include "platform/env/PosixEnv.h"
+
 namespace kitroster {
 
 CPosixFile::CPosixFile(int fd, std::string path, unsigned access)
@@ -70,6 +72,17 @@ EnvStatus CPosixFile::Seek(uint64_t offset) {
     if (::lseek(m_fd, static_cast<off_t>(offset), SEEK_SET) < 0) {
         return EnvStatus::FromErrno(errno, "seek " + m_path);
     }
+    return EnvStatus::Ok();
+}
+
+EnvStatus CPosixFile::GetInfo(FileInfo* info) {
+    *info = FileInfo();
+    if (m_fd < 0)
+        return _closed("information of");
+    struct stat st;
+    if (::fstat(m_fd, &st) != 0)
+        return EnvStatus::FromErrno(errno, "information of " + m_path);
+    FillFileInfo(st, info);
     return EnvStatus::Ok();
 }
 

@@ -22,6 +22,7 @@ class CPosixFile final : public IFile {
     EnvStatus Write(const void* data, size_t size) override;
     EnvStatus Seek(uint64_t offset) override;
     EnvStatus GetSize(uint64_t* size) override;
+    EnvStatus GetInfo(FileInfo* info) override;
     EnvStatus Truncate(uint64_t size) override;
     EnvStatus Sync() override;
     EnvStatus Close() override;

@@ -69,6 +69,7 @@ class CTestFile final : public IFile {
     }
     EnvStatus Seek(uint64_t offset) override { return m_inner->Seek(offset); }
     EnvStatus GetSize(uint64_t* size) override { return m_inner->GetSize(size); }
+    EnvStatus GetInfo(FileInfo* info) override { return m_inner->GetInfo(info); }
     EnvStatus Truncate(uint64_t size) override {
         if (EnvStatus s = m_env->_enter(EnvOp::kTruncate, m_path); !s.ok())
             return s;
@@ -96,7 +97,7 @@ const char* EnvOpName(EnvOp op) {
         "OpenFile",        "Read",        "Write",    "Sync",        "Truncate",
         "Close",           "GetFileInfo", "Access",   "SetReadOnly", "CreateDirectory",
         "RemoveDirectory", "DeleteFile",  "MoveFile", "LinkFile",    "SyncDirectory",
-        "FindFiles",       "CreateGuid",  "Sleep"};
+        "FindFiles",       "LockFile",    "CreateGuid",  "Sleep"};
     static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(EnvOp::kCount));
     int index = static_cast<int>(op);
     return index >= 0 && index < static_cast<int>(EnvOp::kCount) ? kNames[index] : "?";
@@ -313,6 +314,13 @@ EnvStatus CTestEnv::FindFiles(const std::string& folder, const std::string& patt
     if (EnvStatus s = _enter(EnvOp::kFindFiles, folder); !s.ok())
         return s;
     return EnvWrapper::FindFiles(folder, pattern, names);
+}
+
+EnvStatus CTestEnv::LockFile(const std::string& path, std::unique_ptr<IFileLock>* lock) {
+    lock->reset();
+    if (EnvStatus s = _enter(EnvOp::kLockFile, path); !s.ok())
+        return s;
+    return EnvWrapper::LockFile(path, lock);
 }
 
 // --- Identities ---

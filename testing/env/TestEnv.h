@@ -65,6 +65,7 @@ enum class EnvOp {
     kLinkFile,  // the path matched by faults is the existing file
     kSyncDirectory,
     kFindFiles,
+    kLockFile,
     kCreateGuid,
     kSleep,
     kCount  // number of operations, not an operation
@@ -145,6 +146,7 @@ class CTestEnv : public EnvWrapper {
                        bool replaceExisting) override;
     EnvStatus LinkFile(const std::string& existing, const std::string& newName) override;
     EnvStatus SyncDirectory(const std::string& path) override;
+    EnvStatus LockFile(const std::string& path, std::unique_ptr<IFileLock>* lock) override;
     EnvStatus FindFiles(const std::string& folder, const std::string& pattern,
                         std::vector<std::string>* names) override;
     uint32_t GetTickCount() override;
