@@ -145,6 +145,11 @@ bool CKitrosterFactory::_save(bool allOrNothing) {
         m_folder = GetCatalogueFolder();
     // Every file that changes is formatted once; the same text is written and remembered.
     const std::vector<SPendingWrite> writes = _choose_writes();
+    // A resource refused a file (a file it may not take, an identifier that cannot be a
+    // file name) counts as a failed write: its old file must not be removed either.
+    bool writeFailed = !m_saveFailures.empty();
+    if (writeFailed && allOrNothing)
+        return true;
     if (allOrNothing) {
         // Everything is checked before anything is written.
         for (const SPendingWrite& write : writes) {
@@ -181,7 +186,6 @@ bool CKitrosterFactory::_save(bool allOrNothing) {
     const auto removed = m_removed;
     const auto files = m_files;
     const auto filesOf = m_filesOf;
-    bool writeFailed = false;
     for (const SPendingWrite& write : writes) {
         if (allOrNothing) {
             SUndo before{write.path, !write.newFile, {}};
@@ -193,12 +197,13 @@ bool CKitrosterFactory::_save(bool allOrNothing) {
                 writeFailed = true;
                 break;
             }
-            undo.push_back(std::move(before));
-        }
-        if (!_write_file(write)) {
-            writeFailed = true;
-            if (allOrNothing)
+            if (!_write_file(write)) {
+                writeFailed = true;
                 break;
+            }
+            undo.push_back(std::move(before));
+        } else if (!_write_file(write)) {
+            writeFailed = true;
         }
     }
     if (writeFailed && allOrNothing) {
