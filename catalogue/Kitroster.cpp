@@ -439,6 +439,16 @@ std::vector<CString> GetSaveFailures(IKitroster* collection) {
     return factory ? factory->GetSaveFailures() : std::vector<CString>();
 }
 
+CString GetFileTakenFrom(IKitroster* collection, const CString& id, CString* holder) {
+    auto* factory = dynamic_cast<CKitrosterFactory*>(collection);
+    return factory ? factory->GetFileTakenFrom(id, holder) : CString();
+}
+
+bool SaveAllOrNothing(IKitroster* collection) {
+    auto* factory = dynamic_cast<CKitrosterFactory*>(collection);
+    return factory ? factory->SaveAllOrNothing() : collection->Save();
+}
+
 std::vector<CString> GetSkippedFiles(IKitroster* collection) {
     auto* factory = dynamic_cast<CKitrosterFactory*>(collection);
     return factory ? factory->GetSkippedFiles() : std::vector<CString>();

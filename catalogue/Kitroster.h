@@ -169,5 +169,10 @@ class KITROSTER_API CKitrosterFactory : public CZRunknown, public IKitroster {
 KITROSTER_API std::vector<CString> GetSaveFailures(IKitroster* collection);
 // The files the last Load of `collection` skipped; empty for other implementations.
 KITROSTER_API std::vector<CString> GetSkippedFiles(IKitroster* collection);
+// CKitrosterFactory::GetFileTakenFrom for a collection of this library; empty otherwise.
+KITROSTER_API CString GetFileTakenFrom(IKitroster* collection, const CString& id,
+                                       CString* holder);
+// CKitrosterFactory::SaveAllOrNothing for a collection of this library; Save otherwise.
+KITROSTER_API bool SaveAllOrNothing(IKitroster* collection);
 
 }  // namespace NResourceItem

@@ -41,31 +41,56 @@ void PrintLine(const CString& line) {
     std::printf("%s\n", ToUtf8(line).c_str());
 }
 
-SCatalogue LoadCatalogue() {
+SCatalogue LoadCatalogue(bool forChange) {
     SCatalogue catalogue;
+    const CString folder = NResourceItem::GetCatalogueFolder();
+    if (forChange) {
+        // Writers take turns from Load to the end of Save, so none loses another's change.
+        CString error;
+        catalogue.lock = NResourceItem::CCatalogueLock::Acquire(
+            folder, NResourceItem::CCatalogueLock::kDefaultWaitMs,
+            [] { Report("waiting for another program that is changing the catalogue...", 0); },
+            &error);
+        if (!catalogue.lock) {
+            catalogue.refused = Report(error);
+            return catalogue;
+        }
+    }
     catalogue.collection = CKitrosterFactory::CreateInstance();
     catalogue.clean = catalogue.collection->Load();
     if (!catalogue.clean) {
+        const std::vector<CString> skipped = NResourceItem::GetSkippedFiles(catalogue.collection);
+        catalogue.listed = !skipped.empty();
         CString warning;
-        warning.Format(
-            "warning: some resource files in '%s' could not be read (schema mismatch "
-            "or read error) and were skipped; see the log for their names",
-            NResourceItem::GetCatalogueFolder().GetString());
+        if (skipped.empty()) {
+            warning.Format("warning: the catalogue folder '%s' could not be read",
+                           folder.GetString());
+        } else {
+            warning.Format(
+                "warning: %d resource file(s) in '%s' could not be read and were skipped; "
+                "they are left as they are:",
+                static_cast<int>(skipped.size()), folder.GetString());
+            for (const CString& name : skipped)
+                warning += "\n  " + name;
+        }
         Report(warning);
     }
     return catalogue;
 }
 
-int RequireCleanCatalogue(const SCatalogue& catalogue) {
-    if (catalogue.clean)
+int RequireChangeableCatalogue(const SCatalogue& catalogue) {
+    if (catalogue.refused != kExitOk)
+        return catalogue.refused;
+    if (catalogue.listed)
         return kExitOk;
-    return Report("nothing changed: the catalogue did not load cleanly");
+    return Report("nothing changed: the catalogue folder could not be read");
 }
 
-int SaveCatalogue(IKitroster* collection) {
+int SaveCatalogue(IKitroster* collection, bool allOrNothing) {
     // Save reports true even when a file could not be written or removed; the collection
     // lists those, and a command that changed nothing on disk must not claim success.
-    const bool saved = collection->Save();
+    const bool saved =
+        allOrNothing ? NResourceItem::SaveAllOrNothing(collection) : collection->Save();
     const std::vector<CString> failures = NResourceItem::GetSaveFailures(collection);
     if (saved && failures.empty())
         return kExitOk;

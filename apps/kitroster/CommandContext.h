@@ -4,11 +4,13 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include <CLI/CLI.hpp>
 
 #include "base/CString.h"
+#include "catalogue/CatalogueLock.h"
 #include "catalogue/Kitroster.h"
 
 namespace kitroster::cli {
@@ -42,19 +44,26 @@ int UsageError(const std::string& message);
 void PrintLine(const CString& line);
 
 // A loaded catalogue. `clean` is false when Load reported a file it could not accept
-// (schema mismatch or read failure); a warning has been printed then.
+// (schema mismatch, read failure, no identifier) or a folder it could not list; a warning
+// naming the skipped files has been printed then. A catalogue loaded for a change holds
+// the catalogue lock until it is destroyed.
 struct SCatalogue {
     NResourceItem::CZRauto_ptr<NResourceItem::IKitroster> collection;
     bool clean = true;
+    bool listed = true;  // false when the folder could not be listed
+    std::unique_ptr<NResourceItem::CCatalogueLock> lock;
+    int refused = kExitOk;  // not kExitOk when the lock could not be taken
 };
-SCatalogue LoadCatalogue();
+SCatalogue LoadCatalogue(bool forChange = false);
 
-// For commands that change the catalogue: a catalogue that did not load cleanly is not
-// changed, because a file it skipped could be overwritten. Returns kExitOk to go on.
-int RequireCleanCatalogue(const SCatalogue& catalogue);
+// For commands that change the catalogue: a refused lock, or a folder that could not be
+// listed, stops the command (files the collection never saw could be overwritten). Files
+// Load skipped do not: Save never touches them. Returns kExitOk to go on.
+int RequireChangeableCatalogue(const SCatalogue& catalogue);
 
-// Saves the catalogue; a failure is reported (string 19) and gives kExitRefused.
-int SaveCatalogue(NResourceItem::IKitroster* collection);
+// Saves the catalogue (all or nothing when asked); a failure is reported (string 19, then
+// every file that stopped it) and gives kExitRefused.
+int SaveCatalogue(NResourceItem::IKitroster* collection, bool allOrNothing = false);
 
 // The message for an identifier that names no resource.
 CString UnknownResourceMessage(const CString& id);

@@ -35,6 +35,23 @@ int Refused(const SEntryCheck& check) {
     return Report(check.message);
 }
 
+// Refuses a new identifier whose file name another resource's file (or a file Load could
+// not read) already has: saving would overwrite that file.
+int RefuseTakenFile(IKitroster* collection, const CString& id) {
+    CString holder;
+    const CString file = NResourceItem::GetFileTakenFrom(collection, id, &holder);
+    if (file.IsEmpty())
+        return kExitOk;
+    CString message;
+    if (holder.IsEmpty())
+        message.Format("%s cannot be stored: its file %s could not be read and is left as it is",
+                       id.GetString(), file.GetString());
+    else
+        message.Format("%s cannot be stored: its file %s holds the resource %s", id.GetString(),
+                       file.GetString(), holder.GetString());
+    return Report(message);
+}
+
 // The text of an optional command-line field, converted; unset stays unset.
 std::optional<CString> Field(const std::string* text) {
     return text ? std::optional<CString>(FromUtf8(*text)) : std::nullopt;
@@ -45,8 +62,8 @@ struct SAddOptions {
 };
 
 int RunAdd(const SAddOptions& o) {
-    SCatalogue catalogue = LoadCatalogue();
-    if (int rc = RequireCleanCatalogue(catalogue))
+    SCatalogue catalogue = LoadCatalogue(/*forChange=*/true);
+    if (int rc = RequireChangeableCatalogue(catalogue))
         return rc;
     SResourceFields fields{Field(&o.type), Field(&o.name), Field(&o.conn), Field(&o.caps)};
     CString id;
@@ -54,6 +71,8 @@ int RunAdd(const SAddOptions& o) {
         CheckNewResource(FromUtf8(o.id), fields, catalogue.collection, &id, &fields);
     if (!check.Accepted())
         return Refused(check);
+    if (int rc = RefuseTakenFile(catalogue.collection, id))
+        return rc;
 
     CZRauto_ptr<IResourceItem> item = CResourceItemFactory::CreateInstance();
     item->set_ID(id);
@@ -100,8 +119,8 @@ int RunSet(const SSetOptions& o) {
         }
     }
 
-    SCatalogue catalogue = LoadCatalogue();
-    if (int rc = RequireCleanCatalogue(catalogue))
+    SCatalogue catalogue = LoadCatalogue(/*forChange=*/true);
+    if (int rc = RequireChangeableCatalogue(catalogue))
         return rc;
     const CString id = FromUtf8(o.id);
     CZRauto_ptr<IResourceItem> item = catalogue.collection->GetItemById(id);
@@ -152,8 +171,8 @@ int RunSet(const SSetOptions& o) {
 }
 
 int RunRename(const std::string& oldArg, const std::string& newArg, bool keepReferences) {
-    SCatalogue catalogue = LoadCatalogue();
-    if (int rc = RequireCleanCatalogue(catalogue))
+    SCatalogue catalogue = LoadCatalogue(/*forChange=*/true);
+    if (int rc = RequireChangeableCatalogue(catalogue))
         return rc;
     const CString oldId = FromUtf8(oldArg);
     CZRauto_ptr<IResourceItem> item = catalogue.collection->GetItemById(oldId);
@@ -162,6 +181,8 @@ int RunRename(const std::string& oldArg, const std::string& newArg, bool keepRef
     const SEntryCheck check = CheckNewId(FromUtf8(newArg), catalogue.collection);
     if (!check.Accepted())
         return Refused(check);
+    if (int rc = RefuseTakenFile(catalogue.collection, check.value))
+        return rc;
     // References hold the stored spelling of the identifier, which the rewrite compares
     // exactly; the spelling typed on the command line may differ in case.
     const CString storedOldId = item->get_ID();
@@ -171,12 +192,12 @@ int RunRename(const std::string& oldArg, const std::string& newArg, bool keepRef
                        check.value.GetString());
         return Report(message);
     }
-    return SaveCatalogue(catalogue.collection);
+    return SaveCatalogue(catalogue.collection, /*allOrNothing=*/true);
 }
 
 int RunDelete(const std::string& idArg) {
-    SCatalogue catalogue = LoadCatalogue();
-    if (int rc = RequireCleanCatalogue(catalogue))
+    SCatalogue catalogue = LoadCatalogue(/*forChange=*/true);
+    if (int rc = RequireChangeableCatalogue(catalogue))
         return rc;
     const CString id = FromUtf8(idArg);
     CZRauto_ptr<IResourceItem> item = catalogue.collection->GetItemById(id);

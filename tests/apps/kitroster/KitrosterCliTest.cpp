@@ -310,18 +310,78 @@ TEST_F(KitrosterCliTest, UsageErrorsExitTwo) {
     EXPECT_EQ(Run({"--help"}).code, 0);
 }
 
-TEST_F(KitrosterCliTest, SchemaMismatchStillListsButFailsAndBlocksChanges) {
-    std::ofstream(ResourceFile("NEWER"), std::ios::binary)
-        << "<SCMA> {1001}\r\n<ID> {NEWER}\r\n<TYPE> {CAMERA_IP}\r\n<NAME> {}\r\n<CONN> {}\r\n"
-           "<CAPS> {}\r\n";
+TEST_F(KitrosterCliTest, SkippedAndTakenFilesAreNamedAndNeverOverwritten) {
+    const std::string newer =
+        "<SCMA> {1001}\r\n<ID> {NEWER}\r\n<TYPE> {CAMERA_IP}\r\n<NAME> {}\r\n<CONN> {}\r\n"
+        "<CAPS> {}\r\n";
+    std::ofstream(ResourceFile("NEWER"), std::ios::binary) << newer;
+    std::ofstream(ResourceFile("NOID"), std::ios::binary) << "<SCMA> {1000}\r<ID> {NOID}\r";
+    std::ofstream(ResourceFile("NEWCAM"), std::ios::binary)
+        << "<SCMA> {1000}\r\n<ID> {IMPORTANT}\r\n<TYPE> {CAMERA_IP}\r\n";
     SResult list = Run({"list"});
     EXPECT_EQ(list.code, 1);
-    EXPECT_EQ(Lines(list.out).size(), 9u);
-    EXPECT_THAT(list.err, HasSubstr("warning"));
-    // A change could overwrite the skipped file; nothing is changed.
+    EXPECT_EQ(Lines(list.out).size(), 10u);
+    EXPECT_THAT(list.err, HasSubstr("_RES_NEWER.zrr"));
+    EXPECT_THAT(list.err, HasSubstr("_RES_NOID.zrr"));
+
+    // A change that does not touch them goes through, with the warning.
+    SResult other = Run({"add", "OTHER", "CAMERA_IP"});
+    EXPECT_EQ(other.code, 0) << other.err;
+    EXPECT_THAT(other.err, HasSubstr("_RES_NEWER.zrr"));
+    // One that would overwrite them is refused, naming the file (and what it holds).
     SResult add = Run({"add", "NEWER", "CAMERA_IP"});
     EXPECT_EQ(add.code, 1);
-    EXPECT_THAT(ReadFile(ResourceFile("NEWER")), HasSubstr("{1001}"));
+    EXPECT_THAT(add.err, HasSubstr("its file _RES_NEWER.zrr could not be read"));
+    EXPECT_EQ(ReadFile(ResourceFile("NEWER")), newer);
+    SResult taken = Run({"rename", "CAM01", "NEWCAM"});
+    EXPECT_EQ(taken.code, 1);
+    EXPECT_THAT(taken.err, HasSubstr("its file _RES_NEWCAM.zrr holds the resource IMPORTANT"));
+    EXPECT_TRUE(fs::exists(ResourceFile("CAM01")));
+}
+
+TEST_F(KitrosterCliTest, ParallelWritersLoseNothingSilently) {
+    // Every command that reports success has its change kept.
+    const int kWriters = 24;
+    std::string script;
+    for (int i = 0; i < kWriters; ++i) {
+        script += "(KITROSTER_LOG=off " + Quote(KITROSTER_BIN) + " --registry " +
+                  Quote((m_dir / "registry.db").string()) + " --root " + Quote(m_site.string()) +
+                  " set CAM01 --conn-prop K" + std::to_string(i) + "=v >/dev/null 2>&1; echo $? >" +
+                  Quote((m_dir / ("rc" + std::to_string(i))).string()) + ") &\n";
+    }
+    script += "wait\n";
+    ASSERT_EQ(std::system(("sh -c " + Quote(script)).c_str()), 0);
+    int succeeded = 0;
+    int kept = 0;
+    for (int i = 0; i < kWriters; ++i) {
+        const bool ok = ReadFile(m_dir / ("rc" + std::to_string(i))) == "0\n";
+        succeeded += ok;
+        const bool present = Shown("CAM01", "CONN.K" + std::to_string(i)) == "v";
+        kept += present;
+        EXPECT_EQ(ok, present) << "writer " << i;
+    }
+    EXPECT_EQ(succeeded, kWriters) << "the lock lets every writer take its turn";
+    EXPECT_EQ(kept, succeeded);
+}
+
+TEST_F(KitrosterCliTest, ARenameThatCannotWriteEveryFileWritesNone) {
+    const fs::path referrer = ResourceFile("ASSY01");
+    std::vector<std::pair<fs::path, std::string>> before;
+    for (const auto& entry : fs::directory_iterator(m_site / "SettingsGeneral"))
+        before.emplace_back(entry.path(), ReadFile(entry.path()));
+    fs::permissions(referrer,
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    SResult renamed = Run({"rename", "CAM01", "CAM09"});
+    EXPECT_EQ(renamed.code, 1);
+    EXPECT_THAT(renamed.err, HasSubstr("_RES_ASSY01.zrr"));
+    EXPECT_FALSE(fs::exists(ResourceFile("CAM09")));
+    for (const auto& [path, text] : before)
+        EXPECT_EQ(ReadFile(path), text) << path;
+    // Once the referrer can be written, the same rename goes through.
+    fs::permissions(referrer, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(Run({"rename", "CAM01", "CAM09"}).code, 0);
+    EXPECT_EQ(Shown("ASSY01", "CONN.RES_CAMERA"), "CAM09");
 }
 
 TEST_F(KitrosterCliTest, RegistryCommandsAndTheSettingsRootFromTheRegistry) {
