@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "apps/kitroster/Commands.h"
+#include "apps/kitroster/SecretInput.h"
 #include "apps/kitroster/TextEncoding.h"
 #include "catalogue/ResPropertyBag.h"
 #include "catalogue/ResourceItem.h"
@@ -14,6 +15,7 @@
 #include "catalogue/queries/Dependants.h"
 #include "catalogue/queries/EditRules.h"
 #include "catalogue/queries/IdentifierCheck.h"
+#include "platform/kxcommon/KXCommon.h"
 #include "resources/strings/StringTable.h"
 
 namespace kitroster::cli {
@@ -52,6 +54,9 @@ int RefuseTakenFile(IKitroster* collection, const CString& id) {
     return Report(message);
 }
 
+// The connectivity property that holds a login's password.
+constexpr const char* kPasswordKey = "PASSWORD";
+
 // The text of an optional command-line field, converted; unset stays unset.
 std::optional<CString> Field(const std::string* text) {
     return text ? std::optional<CString>(FromUtf8(*text)) : std::nullopt;
@@ -89,6 +94,7 @@ struct SSetOptions {
     std::string id;
     std::unique_ptr<std::string> name, type, conn, caps;
     std::vector<std::string> connProps, capsProps, delConnProps;
+    bool password = false;  // read a password from standard input and store it sealed
 };
 
 // Splits "KEY=VALUE" at its first '='; false without a '=' or with an empty key.
@@ -103,7 +109,7 @@ bool SplitAssignment(const std::string& text, CString& key, CString& value) {
 
 int RunSet(const SSetOptions& o) {
     if (!o.name && !o.type && !o.conn && !o.caps && o.connProps.empty() && o.capsProps.empty() &&
-        o.delConnProps.empty())
+        o.delConnProps.empty() && !o.password)
         return UsageError("set: nothing to change");
     struct SAssignment {
         bool conn;
@@ -115,8 +121,21 @@ int RunSet(const SSetOptions& o) {
             SAssignment a{conn, {}, {}};
             if (!SplitAssignment(text, a.key, a.value))
                 return UsageError("set: '" + text + "' is not of the form KEY=VALUE");
+            // Resource files live in a shared folder: a password is only ever stored sealed.
+            if (conn && a.key.CompareNoCase(kPasswordKey) == 0)
+                return UsageError("set: a password is stored sealed; give it with --password");
             assignments.push_back(a);
         }
+    }
+
+    if (o.password) {
+        std::string plain;
+        if (!ReadSecretLine("Password: ", &plain))
+            return Report("no password was given on standard input");
+        const CString sealed = EncryptPassword(FromUtf8(plain));
+        if (sealed.IsEmpty())
+            return Report("the password cannot be sealed: the site key is not usable");
+        assignments.push_back({true, kPasswordKey, sealed});
     }
 
     SCatalogue catalogue = LoadCatalogue(/*forChange=*/true);
@@ -252,6 +271,8 @@ void RegisterEditCommands(CLI::App& app, SCommandContext& ctx) {
     setCmd->add_option("--conn-prop", set->connProps, "Set a connectivity property KEY=VALUE");
     setCmd->add_option("--caps-prop", set->capsProps, "Set a capability property KEY=VALUE");
     setCmd->add_option("--del-conn-prop", set->delConnProps, "Remove a connectivity property KEY");
+    setCmd->add_flag("--password", set->password,
+                     "Read the connectivity PASSWORD from standard input and store it sealed");
     SetAction(setCmd, ctx, [=] {
         auto given = [](CLI::Option* opt, const std::string& value) {
             return opt->count() > 0 ? std::make_unique<std::string>(value) : nullptr;

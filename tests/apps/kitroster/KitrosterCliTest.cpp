@@ -250,6 +250,25 @@ TEST_F(KitrosterCliTest, SetChangesFieldsAndPropertiesThroughTheFacade) {
     EXPECT_EQ(Run({"set", "NOPE", "--name", "x"}).code, 1);
 }
 
+TEST_F(KitrosterCliTest, PasswordsAreStoredOnlySealed) {
+    SResult clear = Run({"set", "CAM01", "--conn-prop", "password=secret"});
+    EXPECT_EQ(clear.code, 2);
+    EXPECT_THAT(clear.err, HasSubstr("--password"));
+    EXPECT_THAT(ReadFile(ResourceFile("CAM01")), Not(HasSubstr("secret")));
+
+    // The password comes from standard input (here a pipe, so no prompt is shown).
+    const std::string command = "printf 'pa55word\\n' | KITROSTER_LOG=off " +
+                                Quote(KITROSTER_BIN) + " --registry " +
+                                Quote((m_dir / "registry.db").string()) + " --root " +
+                                Quote(m_site.string()) + " set SRV01 --password";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string stored = ReadFile(ResourceFile("SRV01"));
+    EXPECT_THAT(stored, Not(HasSubstr("pa55word")));
+    EXPECT_THAT(stored, HasSubstr("PASSWORD=$kx1$"));
+    SResult resolved = Run({"resolve", "SRV01", "--show-password", "--json"});
+    EXPECT_THAT(resolved.out, HasSubstr("pa55word"));
+}
+
 TEST_F(KitrosterCliTest, DeleteRemovesTheFile) {
     SResult deleted = Run({"delete", "cam04"});
     EXPECT_EQ(deleted.code, 0);
