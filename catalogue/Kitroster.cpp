@@ -77,7 +77,8 @@ bool CKitrosterFactory::Load() {
     m_folder = GetCatalogueFolder();
     std::vector<std::string> names;
     bool allRead = true;
-    const kitroster::EnvStatus listed = env->FindFiles(m_folder.str(), kResourceFilePattern, &names);
+    const kitroster::EnvStatus listed =
+        env->FindFiles(m_folder.str(), kResourceFilePattern, &names);
     // A missing folder is an empty catalogue; a folder that cannot be listed is not.
     if (!listed.ok() && listed.error() != kitroster::kErrorPathNotFound &&
         listed.error() != kitroster::kErrorFileNotFound) {
@@ -155,8 +156,10 @@ bool CKitrosterFactory::_save(bool allOrNothing) {
         for (const SPendingWrite& write : writes) {
             if (!_unchanged_on_disk(write.fileKey, write.path))
                 continue;
-            if (!write.newFile &&
-                !GetKitrosterApp().GetEnv()->Access(write.path.str(), kitroster::kAccessCanWrite).ok())
+            if (!write.newFile && !GetKitrosterApp()
+                                       .GetEnv()
+                                       ->Access(write.path.str(), kitroster::kAccessCanWrite)
+                                       .ok())
                 _fail(write.path, "cannot be replaced");
         }
         for (const CString& key : m_deleted) {
@@ -166,7 +169,10 @@ bool CKitrosterFactory::_save(bool allOrNothing) {
             for (const CString& fileKey : fileKeys) {
                 const CString path = _path_of(fileKey);
                 if (_unchanged_on_disk(fileKey, path) &&
-                    !GetKitrosterApp().GetEnv()->Access(path.str(), kitroster::kAccessCanWrite).ok())
+                    !GetKitrosterApp()
+                         .GetEnv()
+                         ->Access(path.str(), kitroster::kAccessCanWrite)
+                         .ok())
                     _fail(path, "cannot be removed");
             }
         }
@@ -348,10 +354,9 @@ bool CKitrosterFactory::_unchanged_on_disk(const CString& fileKey, const CString
     const bool expected = known != m_files.end() && known->second.present;
     kitroster::FileInfo now;
     const bool exists = GetKitrosterApp().GetEnv()->GetFileInfo(path.str(), &now).ok();
-    if (exists == expected &&
-        (!exists || (now.size == known->second.stamp.size &&
-                     now.lastWriteTime == known->second.stamp.lastWriteTime &&
-                     now.fileId == known->second.stamp.fileId)))
+    if (exists == expected && (!exists || (now.size == known->second.stamp.size &&
+                                           now.lastWriteTime == known->second.stamp.lastWriteTime &&
+                                           now.fileId == known->second.stamp.fileId)))
         return true;
     // Another process saved, created or removed the file since this collection read it:
     // replacing it would silently undo that change.
@@ -399,8 +404,7 @@ void CKitrosterFactory::_delete_files() {
                 allRemoved = false;
                 continue;
             }
-            const kitroster::EnvStatus status =
-                GetKitrosterApp().GetEnv()->DeleteFile(path.str());
+            const kitroster::EnvStatus status = GetKitrosterApp().GetEnv()->DeleteFile(path.str());
             if (status.ok() || status.error() == kitroster::kErrorFileNotFound ||
                 status.error() == kitroster::kErrorPathNotFound) {
                 m_files[fileKey].present = false;

@@ -98,7 +98,6 @@ class KITROSTER_API CKitrosterFactory : public CZRunknown, public IKitroster {
     // (empty for a skipped file). Empty when the name is free.
     CString GetFileTakenFrom(const CString& id, CString* holder) const;
 
-
   protected:
     void OnZRunknownFinalize() override;
     void _add(const CString& id, CZRauto_ptr<IResourceItem> item);
@@ -157,7 +156,7 @@ class KITROSTER_API CKitrosterFactory : public CZRunknown, public IKitroster {
     // it wrote, and the resources whose files it removed.
     std::map<CString, std::string> m_savedText;
     std::set<CString> m_removed;
-    std::map<CString, SFileState> m_files;               // by upper-cased file name
+    std::map<CString, SFileState> m_files;              // by upper-cased file name
     std::map<CString, std::vector<CString>> m_filesOf;  // identifier -> its files' keys
     std::vector<CString> m_skipped;
     std::vector<CString> m_saveFailures;
@@ -170,8 +169,7 @@ KITROSTER_API std::vector<CString> GetSaveFailures(IKitroster* collection);
 // The files the last Load of `collection` skipped; empty for other implementations.
 KITROSTER_API std::vector<CString> GetSkippedFiles(IKitroster* collection);
 // CKitrosterFactory::GetFileTakenFrom for a collection of this library; empty otherwise.
-KITROSTER_API CString GetFileTakenFrom(IKitroster* collection, const CString& id,
-                                       CString* holder);
+KITROSTER_API CString GetFileTakenFrom(IKitroster* collection, const CString& id, CString* holder);
 // CKitrosterFactory::SaveAllOrNothing for a collection of this library; Save otherwise.
 KITROSTER_API bool SaveAllOrNothing(IKitroster* collection);
 

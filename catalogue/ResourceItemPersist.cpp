@@ -168,9 +168,8 @@ bool CResourceItemPersistFactory::_write(const char* path, CKeyTree* tree) {
     CString values[kKeyCount - 1];
     for (int k = 1; k < kKeyCount; ++k)
         values[k - 1] = tree->GetAt(kFileKeys[k])->AsCStr(nullptr);
-    return WriteResourceText(path,
-                             FormatResourceText(values[0], values[1], values[2], values[3],
-                                                values[4]));
+    return WriteResourceText(
+        path, FormatResourceText(values[0], values[1], values[2], values[3], values[4]));
 }
 
 bool CResourceItemPersistFactory::WriteResourceText(const CString& path, const std::string& text) {
@@ -191,7 +190,8 @@ CKeyTree* CResourceItemPersistFactory::_read(const char* path, int* schema) {
     if (!path)
         return tree;
     std::string text;
-    const kitroster::EnvStatus status = kitroster::ReadFileWhole(GetKitrosterApp().GetEnv(), path, kMaxResourceFileBytes, &text);
+    const kitroster::EnvStatus status =
+        kitroster::ReadFileWhole(GetKitrosterApp().GetEnv(), path, kMaxResourceFileBytes, &text);
     if (!status.ok()) {
         ZR_LOG(s_log, ZRLOG_FAILURE, "CResourceItemPersistFactory::_read(%s) failed: %s", path,
                status.ToString().c_str());

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/CatalogueLock.h"
 #include "catalogue/Kitroster.h"
 #include "testing/log/LogCapture.h"
 #include "tests/catalogue/CatalogueTestSupport.h"
@@ -56,10 +57,10 @@ TEST_F(SafeSaveTest, FilesLoadSkippedAreNamedAndNeverWrittenWhileOtherChangesGoT
     CZRauto_ptr<IKitroster> collection = Load(/*expectClean=*/false);
     std::vector<CString> skipped = GetSkippedFiles(collection.get());
     std::sort(skipped.begin(), skipped.end());
-    EXPECT_EQ(skipped, (std::vector<CString>{"_RES_CRONLY.zrr", "_RES_EMPTY.zrr",
-                                             "_RES_NEWER.zrr", "_RES_NOID.zrr"}));
+    EXPECT_EQ(skipped, (std::vector<CString>{"_RES_CRONLY.zrr", "_RES_EMPTY.zrr", "_RES_NEWER.zrr",
+                                             "_RES_NOID.zrr"}));
     for (const char* name : {"_RES_NEWER.zrr", "_RES_CRONLY.zrr", "_RES_NOID.zrr"})
-        EXPECT_TRUE(log.Contains(std::string("skipped ") , ZRLOG_FAILURE)) << name;
+        EXPECT_TRUE(log.Contains(std::string("skipped "), ZRLOG_FAILURE)) << name;
 
     // Resources named like the skipped files are refused; the other change is saved.
     for (const char* id : {"NEWER", "cronly", "NOID", "EMPTY"})
@@ -232,6 +233,35 @@ TEST_F(SafeSaveTest, RenameWritesTheNewFileFirstAndAllOrNothingPutsBackAFailure)
         EXPECT_EQ(ReadRaw("_RES_Z.zrr"), z);
         m_env.ClearFaults();
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SafeSaveTest, TheCatalogueLockMakesWritersTakeTurnsAndGivesUpAfterItsWait) {
+    const CString folder = GetCatalogueFolder();
+    CString error;
+    int waits = 0;
+    auto first = CCatalogueLock::Acquire(folder, 0, {}, &error);
+    ASSERT_TRUE(first) << error.GetString();
+    EXPECT_TRUE(Entries() == std::vector<std::string>{".~catalogue.lock"});
+
+    // A second writer waits its time on the Env's clock, tells once, then gives up.
+    m_env.SetTickCount(0xFFFFF000u);  // the wait spans the wrap of the tick counter
+    const uint64_t sleptBefore = m_env.TotalSleptMilliseconds();
+    EXPECT_FALSE(CCatalogueLock::Acquire(
+        folder, 10000, [&] { ++waits; }, &error));
+    EXPECT_EQ(waits, 1);
+    EXPECT_GE(m_env.TotalSleptMilliseconds() - sleptBefore, 10000u);
+    EXPECT_LT(m_env.TotalSleptMilliseconds() - sleptBefore, 10200u);
+    EXPECT_NE(error.Find("another program is changing the catalogue"), -1);
+
+    first.reset();
+    EXPECT_TRUE(CCatalogueLock::Acquire(folder, 0, {}, &error));
+    m_env.FailNth(kitroster::EnvOp::kLockFile, 1, kitroster::kErrorAccessDenied);
+    EXPECT_FALSE(CCatalogueLock::Acquire(folder, 10000, {}, &error));
+    EXPECT_NE(error.Find("cannot be locked"), -1) << "a broken lock is not waited for";
 }
 
 }  // namespace

@@ -18,8 +18,8 @@
 #include <string>
 
 #include "catalogue/Kitroster.h"
-#include "catalogue/ResourceItemPersist.h"
 #include "catalogue/ResPropertyBag.h"
+#include "catalogue/ResourceItemPersist.h"
 #include "platform/app/KitrosterApp.h"
 #include "testing/site/TestSite.h"
 
@@ -108,10 +108,9 @@ TEST(CatalogueCrash, KilledRenameNeverLeavesAReferenceToAMissingResource) {
     kitroster::testing::CTestSite site;
     kitroster::Env* env = GetKitrosterApp().GetEnv();
     auto write = [&](const std::string& id, const std::string& conn) {
-        ASSERT_TRUE(env->WriteStringToFile(
-                           site.FileIn("_RES_" + id + ".zrr"),
-                           CResourceItemPersistFactory::FormatResourceText(
-                               id.c_str(), "ASSY_VIDEO", "", conn.c_str(), ""))
+        ASSERT_TRUE(env->WriteStringToFile(site.FileIn("_RES_" + id + ".zrr"),
+                                           CResourceItemPersistFactory::FormatResourceText(
+                                               id.c_str(), "ASSY_VIDEO", "", conn.c_str(), ""))
                         .ok());
     };
     write(TargetId(0), "IPADDR=10.0.0.1;");
@@ -138,12 +137,15 @@ TEST(CatalogueCrash, KilledRenameNeverLeavesAReferenceToAMissingResource) {
     int killedMidway = 0;
     for (int trial = 0; trial < trials; ++trial) {
         SCOPED_TRACE("seed " + std::to_string(seed) + " trial " + std::to_string(trial));
-        RunChild(TargetId(newest), TargetId(newest + 1), std::chrono::microseconds(delayUs(random)));
+        RunChild(TargetId(newest), TargetId(newest + 1),
+                 std::chrono::microseconds(delayUs(random)));
         newest = CheckReferences(newest, &split);
         killedMidway += split;
         if (HasFailure())
             break;
     }
-    std::printf("rename kill trials: %d, seed %u, full rename %.1f ms, kills among the referrers %d\n",
-                trials, seed, full * 1e3, killedMidway);
+    std::printf(
+        "rename kill trials: %d, seed %u, full rename %.1f ms, trials ending with references to "
+        "more than one target %d\n",
+        trials, seed, full * 1e3, killedMidway);
 }
