@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 
@@ -35,7 +36,8 @@ kitroster::EnvStatus ReadWholeFile(kitroster::Env* env, const std::string& path,
                                            "read " + path + ": larger than a resource file");
     }
     // Ask for one byte more than the size: a file that did not grow is then read in one
-    // call, and a file that grew meanwhile is still read to its end.
+    // call, and a file that grew meanwhile is still read to its end, but never past one
+    // byte over the limit, which is enough to tell that it is too large.
     size_t capacity = static_cast<size_t>(size) + 1;
     for (;;) {
         const size_t used = contents->size();
@@ -45,13 +47,13 @@ kitroster::EnvStatus ReadWholeFile(kitroster::Env* env, const std::string& path,
         contents->resize(used + (status.ok() ? got : 0));
         if (!status.ok())
             return status;
-        if (got == 0 || (got < capacity && contents->size() >= size))
-            break;
-        capacity = 4096;
         if (contents->size() > kMaxResourceFileBytes) {
             return kitroster::EnvStatus::Error(kitroster::kErrorFileTooLarge, 0,
                                                "read " + path + ": larger than a resource file");
         }
+        if (got == 0 || (got < capacity && contents->size() >= size))
+            break;
+        capacity = std::min<size_t>(4096, kMaxResourceFileBytes + 1 - contents->size());
     }
     return file->Close();
 }

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "catalogue/CatalogueContext.h"
+#include "catalogue/CatalogueFileIO.h"
 #include "catalogue/Kitroster.h"
 #include "catalogue/ResourceItemPersist.h"
-#include "platform/env/Env.h"
 
 namespace NResourceItem {
 
@@ -16,10 +16,10 @@ namespace {
 // carries `wantedUpper` as its identifier; an empty handle otherwise.
 CZRauto_ptr<IResourceItem> ReadOwnFile(const CString& folder, const CString& fileName,
                                        const CString& wantedUpper) {
+    // The same bounded read as Load: a file over the resource file limit is refused from
+    // its size, before anything is read or allocated.
     std::string text;
-    if (!GetCatalogueEnv()
-             ->ReadFileToString(JoinCataloguePath(folder, fileName).str(), &text)
-             .ok()) {
+    if (!ReadWholeFile(GetCatalogueEnv(), JoinCataloguePath(folder, fileName).str(), &text).ok()) {
         return {};
     }
     int schema = 0;
