@@ -1,6 +1,7 @@
 #include "catalogue/ResPropertyBag.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace NResourceItem {
 
@@ -22,6 +23,21 @@ bool HasForbiddenByte(const CString& text) {
 CString Upper(const CString& text) {
     CString upper = text;
     return upper.MakeUpper();
+}
+
+constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
+constexpr std::string_view kBlankTabSemicolon = " \t;";
+constexpr std::string_view kBlankTabEquals = " \t=";
+
+// `text` without leading bytes of `leading` and trailing white space, as CString's
+// TrimLeft(leading) and TrimRight() would leave it.
+std::string_view Trimmed(std::string_view text, std::string_view leading = kWhiteSpace) {
+    const size_t first = text.find_first_not_of(leading);
+    if (first == std::string_view::npos)
+        return {};
+    const size_t last = text.find_last_not_of(kWhiteSpace);
+    return last == std::string_view::npos || last < first ? std::string_view()
+                                                          : text.substr(first, last - first + 1);
 }
 
 }  // namespace
@@ -87,38 +103,32 @@ bool CResPropertyBagFactory::FromString(const CString& text) {
     if (quoted)
         return false;
 
+    // Cut at every ';' in one pass and trim each token as a view, so the work stays
+    // linear in the length of the text however many separators it holds.
     bool stored = false;
-    CString rest(std::move(masked));
-    for (;;) {
-        rest.Trim();
-        if (rest.IsEmpty())
-            break;
-        const int semicolon = rest.Find(';');
-        CString token = semicolon >= 0 ? rest.Left(semicolon) : rest;
-        rest = semicolon >= 0 ? rest.Mid(semicolon + 1) : CString();
-        token.Trim();
-        if (token.IsEmpty())
+    const std::string_view all(masked);
+    for (size_t start = 0; start <= all.size();) {
+        size_t semicolon = all.find(';', start);
+        if (semicolon == std::string_view::npos)
+            semicolon = all.size();
+        const std::string_view token = Trimmed(all.substr(start, semicolon - start));
+        start = semicolon + 1;
+        const size_t equals = token.find('=');
+        if (token.empty() || equals == std::string_view::npos)
             continue;
-
-        const int equals = token.Find('=');
-        if (equals < 0)
-            continue;
-        CString key = token.Left(equals);
-        key.TrimLeft(" \t;");
-        key.TrimRight();
-        CString value = token.Mid(equals);
-        value.TrimLeft(" \t=");
-        value.TrimRight();
-        if (key.IsEmpty())
+        const std::string_view key = Trimmed(token.substr(0, equals), kBlankTabSemicolon);
+        const std::string_view value = Trimmed(token.substr(equals), kBlankTabEquals);
+        if (key.empty())
             continue;
 
         // Raw '=' or ';' (outside quotes) and braces make the property unreadable.
-        if (value.FindOneOf("\"=;{}") >= 0)
+        if (value.find_first_of("\"=;{}") != std::string_view::npos)
             continue;
-        value.Replace(kMaskedEquals, '=');
-        value.Replace(kMaskedSemicolon, ';');
+        CString unmasked(value);
+        unmasked.Replace(kMaskedEquals, '=');
+        unmasked.Replace(kMaskedSemicolon, ';');
         // A key that was quoted around '=' or ';' still holds a mask byte and is refused.
-        if (Set(key, value))
+        if (Set(CString(key), unmasked))
             stored = true;
     }
     return stored;

@@ -8,6 +8,7 @@
 #include "catalogue/ResourceItemPersist.h"
 #include "platform/app/KitrosterApp.h"
 #include "platform/env/Env.h"
+#include "platform/env/FileHelpers.h"
 
 namespace NResourceItem {
 
@@ -17,10 +18,12 @@ namespace {
 // carries `wantedUpper` as its identifier; an empty handle otherwise.
 CZRauto_ptr<IResourceItem> ReadOwnFile(const CString& folder, const CString& fileName,
                                        const CString& wantedUpper) {
+    // The same bounded read as Load: a file over the resource file limit is refused from
+    // its size, before anything is read or allocated.
     std::string text;
-    if (!GetKitrosterApp()
-             .GetEnv()
-             ->ReadFileToString(JoinCataloguePath(folder, fileName).str(), &text)
+    if (!kitroster::ReadFileWhole(GetKitrosterApp().GetEnv(),
+                                  JoinCataloguePath(folder, fileName).str(),
+                                  kMaxResourceFileBytes, &text)
              .ok()) {
         return {};
     }

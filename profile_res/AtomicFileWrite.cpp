@@ -1,6 +1,8 @@
 #include "profile_res/AtomicFileWrite.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstdio>
@@ -48,26 +50,97 @@ int CreateTemporarySibling(const char* path, char* name, std::size_t capacity) {
     return -1;
 }
 
+// The file that writing `path` reaches: symbolic links in the last component are followed
+// to their target, a dangling one to the name it holds. Null when the links loop or a link
+// cannot be read. The caller frees the result.
+char* ResolveLinks(const char* path) {
+    char* current = ::strdup(path);
+    for (int hop = 0; current != nullptr && hop < 40; ++hop) {
+        struct stat info;
+        if (::lstat(current, &info) != 0 || !S_ISLNK(info.st_mode)) {
+            return current;
+        }
+        char link[PATH_MAX];
+        const ssize_t length = ::readlink(current, link, sizeof link);
+        if (length <= 0 || static_cast<std::size_t>(length) >= sizeof link) {
+            break;
+        }
+        link[length] = '\0';
+        // A relative link is relative to the folder that holds it.
+        const char* slash = std::strrchr(current, '/');
+        const std::size_t folder =
+            link[0] == '/' || slash == nullptr ? 0 : static_cast<std::size_t>(slash - current) + 1;
+        char* next = static_cast<char*>(std::malloc(folder + static_cast<std::size_t>(length) + 1));
+        if (next != nullptr) {
+            std::memcpy(next, current, folder);
+            std::memcpy(next + folder, link, static_cast<std::size_t>(length) + 1);
+        }
+        std::free(current);
+        current = next;
+    }
+    std::free(current);
+    return nullptr;
+}
+
+// Whether `path` may be replaced: it does not exist yet (then `*existing` is false), or it
+// is a regular file that may be written. A file without any write bit is read-only even for
+// root, as a create-always open of a read-only file fails on Windows. Devices, FIFOs,
+// sockets and folders are never replaced.
+bool MayReplace(const char* path, bool* existing, struct stat* info) {
+    if (::lstat(path, info) != 0) {
+        *existing = false;
+        return errno == ENOENT;
+    }
+    *existing = true;
+    return S_ISREG(info->st_mode) && (info->st_mode & 0222) != 0 &&
+           ::faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) == 0;
+}
+
 }  // namespace
 
 bool WriteFileAtomically(const char* path, const void* data, std::size_t size) {
-    const std::size_t capacity = std::strlen(path) + 48;
-    char* temporary = static_cast<char*>(std::malloc(capacity));
-    if (temporary == nullptr) {
+    char* target = ResolveLinks(path);
+    if (target == nullptr) {
         return false;
     }
-    const int fd = CreateTemporarySibling(path, temporary, capacity);
+    bool existing = false;
+    struct stat info;
+    if (!MayReplace(target, &existing, &info)) {
+        std::free(target);
+        return false;
+    }
+    const std::size_t capacity = std::strlen(target) + 48;
+    char* temporary = static_cast<char*>(std::malloc(capacity));
+    if (temporary == nullptr) {
+        std::free(target);
+        return false;
+    }
+    const int fd = CreateTemporarySibling(target, temporary, capacity);
     if (fd < 0) {
         std::free(temporary);
+        std::free(target);
         return false;
     }
     bool ok = WriteAll(fd, static_cast<const unsigned char*>(data), size);
+    if (ok && existing) {
+        // The replacement keeps the old file's permissions.
+        // The owner is kept where allowed (as root); otherwise the file is the writer's.
+        if (::fchown(fd, info.st_uid, info.st_gid) != 0 && errno != EPERM) {
+            ok = false;
+        }
+        ok = ok && ::fchmod(fd, info.st_mode & 07777) == 0;
+    }
     ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temporary, path) == 0;
+    // Looked at again just before the rename, in case the target changed meanwhile.
+    struct stat again;
+    bool stillExisting = false;
+    ok = ok && MayReplace(target, &stillExisting, &again);
+    ok = ok && ::rename(temporary, target) == 0;
     if (!ok) {
         ::unlink(temporary);
     }
     std::free(temporary);
+    std::free(target);
     return ok;
 }
 

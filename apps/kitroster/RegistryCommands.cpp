@@ -14,6 +14,7 @@
 
 #include "apps/kitroster/Commands.h"
 #include "apps/kitroster/TextEncoding.h"
+#include "platform/app/KitrosterApp.h"
 #include "platform/registry/Registry.h"
 
 namespace kitroster::cli {
@@ -23,8 +24,32 @@ struct SRegOptions {
     std::string key, name, text, dword, file;
 };
 
+// Why the store could not answer the last call, or empty when it did. The library reads an
+// unusable store as defaults; these commands must not pass that off as the store's content.
+std::string StoreProblem(CRegistry& registry) {
+    const std::string store = "the registry store '" + registry.location() + "' ";
+    switch (registry.LastStatus()) {
+        case RegStatus::kOk:
+            return {};
+        case RegStatus::kLocked:
+            return store + "is locked by another process; nothing was read or written";
+        case RegStatus::kDamaged:
+            return store + "is damaged or not a registry store: " + registry.LastError();
+        case RegStatus::kUnavailable:
+            break;
+    }
+    return store + "cannot be used: " + registry.LastError();
+}
+
+int ReportStoreProblem(CRegistry& registry) {
+    return Report(CString(StoreProblem(registry).c_str()));
+}
+
 int RunGet(const SRegOptions& o) {
-    std::optional<RegValue> value = CRegistry::Machine().QueryValue(o.key, o.name);
+    CRegistry& registry = GetKitrosterApp().GetRegistry();
+    std::optional<RegValue> value = registry.QueryValue(o.key, o.name);
+    if (registry.LastStatus() != RegStatus::kOk)
+        return ReportStoreProblem(registry);
     if (!value)
         return Report(CString(("value '" + o.name + "' not found under '" + o.key + "'").c_str()));
     if (value->type == RegType::kDword) {
@@ -49,7 +74,7 @@ bool ParseDword(const std::string& text, uint32_t* value) {
 }
 
 int RunSet(const SRegOptions& o, bool isDword) {
-    CRegistry& registry = CRegistry::Machine();
+    CRegistry& registry = GetKitrosterApp().GetRegistry();
     bool stored = false;
     if (isDword) {
         uint32_t number = 0;
@@ -59,6 +84,8 @@ int RunSet(const SRegOptions& o, bool isDword) {
     } else {
         stored = registry.SetString(o.key, o.name, FromUtf8(o.text).str());
     }
+    if (!stored && registry.LastStatus() != RegStatus::kOk)
+        return ReportStoreProblem(registry);
     if (!stored) {
         return Report(CString(
             ("the registry store '" + registry.location() + "' cannot be written").c_str()));
@@ -67,7 +94,11 @@ int RunSet(const SRegOptions& o, bool isDword) {
 }
 
 int RunExport(const SRegOptions& o) {
-    std::fputs(CRegistry::Machine().ExportRegedit4(o.key).c_str(), stdout);
+    CRegistry& registry = GetKitrosterApp().GetRegistry();
+    const std::string text = registry.ExportRegedit4(o.key);
+    if (registry.LastStatus() != RegStatus::kOk)
+        return ReportStoreProblem(registry);
+    std::fputs(text.c_str(), stdout);
     return kExitOk;
 }
 
@@ -85,8 +116,11 @@ int RunImport(const SRegOptions& o) {
         buffer << in.rdbuf();
         text = buffer.str();
     }
+    CRegistry& registry = GetKitrosterApp().GetRegistry();
     std::string error;
-    if (!CRegistry::Machine().ImportRegedit4(text, &error)) {
+    if (!registry.ImportRegedit4(text, &error)) {
+        if (registry.LastStatus() != RegStatus::kOk)
+            return ReportStoreProblem(registry);
         return Report(CString((o.file + ": " + error).c_str()));
     }
     return kExitOk;

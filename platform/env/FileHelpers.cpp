@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 
@@ -36,7 +37,8 @@ EnvStatus ReadFileWhole(Env* env, const std::string& path, uint64_t maxBytes,
                                     " bytes");
     }
     // Ask for one byte more than the size: a file that did not grow is then read in one
-    // call, and a file that grew meanwhile is still read to its end.
+    // call, and a file that grew meanwhile is still read to its end, but never past one
+    // byte over the limit, which is enough to tell that it is too large.
     size_t capacity = static_cast<size_t>(size) + 1;
     for (;;) {
         const size_t used = contents->size();
@@ -46,14 +48,14 @@ EnvStatus ReadFileWhole(Env* env, const std::string& path, uint64_t maxBytes,
         contents->resize(used + (status.ok() ? got : 0));
         if (!status.ok())
             return status;
-        if (got == 0 || (got < capacity && contents->size() >= size))
-            break;
-        capacity = 4096;
         if (contents->size() > maxBytes) {
             return EnvStatus::Error(kErrorFileTooLarge, 0,
                                     "read " + path + ": grew past " + std::to_string(maxBytes) +
                                         " bytes");
         }
+        if (got == 0 || (got < capacity && contents->size() >= size))
+            break;
+        capacity = static_cast<size_t>(std::min<uint64_t>(4096, maxBytes + 1 - contents->size()));
     }
     return file->Close();
 }

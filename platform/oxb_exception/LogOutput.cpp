@@ -1,12 +1,18 @@
 #include "platform/oxb_exception/LogOutput.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <syslog.h>
+#include <unistd.h>
 
 #include <spdlog/logger.h>
-#include <spdlog/sinks/rotating_file_sink.h>
+#include <spdlog/sinks/base_sink.h>
 #include <spdlog/sinks/stdout_sinks.h>
 #include <spdlog/sinks/syslog_sink.h>
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 #include <vector>
 
@@ -42,6 +48,27 @@ const char* BaseName(const char* path) {
     return base;
 }
 
+// Appends `text` with its control bytes written as \n, \r, \t or \xNN, so that a logged
+// name holding a line break cannot start a forged entry of its own.
+void AppendEscaped(std::string* out, const char* text) {
+    for (const char* p = text; *p; ++p) {
+        const auto byte = static_cast<unsigned char>(*p);
+        if (byte >= 0x20 && byte != 0x7F) {
+            *out += *p;
+        } else if (byte == '\n') {
+            *out += "\\n";
+        } else if (byte == '\r') {
+            *out += "\\r";
+        } else if (byte == '\t') {
+            *out += "\\t";
+        } else {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+            *out += hex;
+        }
+    }
+}
+
 std::string Entry(const std::string& component, uint32_t level, const char* file, int line,
                   const char* text) {
     std::string entry = component;
@@ -52,12 +79,89 @@ std::string Entry(const std::string& component, uint32_t level, const char* file
     entry += ':';
     entry += std::to_string(line);
     entry += ' ';
-    entry += text ? text : "";
+    AppendEscaped(&entry, text ? text : "");
     return entry;
 }
 
-// The rotating file sink, or null when the file cannot be opened (logging goes on
-// without it).
+// The log file, rotated at kFileSize into "name.1.ext" ... "name.<kFileCount>.ext" as
+// spdlog's rotating sink names them. It is opened with O_NOFOLLOW: a symbolic link planted
+// at the log's name (beside a shared store, say) never redirects entries into another file.
+class CLogFileSink final : public spdlog::sinks::base_sink<std::mutex> {
+  public:
+    // Null when the file cannot be opened or is a link.
+    static std::shared_ptr<CLogFileSink> Open(const std::string& path) {
+        auto sink = std::shared_ptr<CLogFileSink>(new CLogFileSink(path));
+        return sink->_open(false) ? sink : nullptr;
+    }
+    ~CLogFileSink() override {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+
+  protected:
+    void sink_it_(const spdlog::details::log_msg& msg) override {
+        spdlog::memory_buf_t formatted;
+        formatter_->format(msg, formatted);
+        if (m_size > 0 && m_size + formatted.size() > kFileSize)
+            _rotate();
+        if (m_fd < 0)
+            return;
+        const char* data = formatted.data();
+        size_t left = formatted.size();
+        while (left > 0) {
+            const ssize_t written = ::write(m_fd, data, left);
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0)
+                return;  // a full disk loses entries, never the caller's work
+            data += written;
+            left -= static_cast<size_t>(written);
+        }
+        m_size += formatted.size();
+    }
+    // Every entry is written straight to the file; there is no buffer to flush.
+    void flush_() override {}
+
+  private:
+    explicit CLogFileSink(std::string path) : m_path(std::move(path)) {}
+
+    bool _open(bool truncate) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = ::open(
+            m_path.c_str(),
+            O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC | (truncate ? O_TRUNC : 0),
+            0666);
+        struct stat info;
+        if (m_fd >= 0 && (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+        m_size = m_fd >= 0 ? static_cast<size_t>(info.st_size) : 0;
+        return m_fd >= 0;
+    }
+    std::string _numbered(size_t index) const {
+        if (index == 0)
+            return m_path;
+        const std::filesystem::path path(m_path);
+        std::filesystem::path numbered = path;
+        numbered.replace_filename(path.stem().string() + "." + std::to_string(index) +
+                                  path.extension().string());
+        return numbered.string();
+    }
+    // Renames (never follows) the older files one step up, dropping the oldest.
+    void _rotate() {
+        for (size_t i = kFileCount; i > 0; --i)
+            std::rename(_numbered(i - 1).c_str(), _numbered(i).c_str());
+        _open(true);
+    }
+
+    const std::string m_path;
+    int m_fd = -1;
+    size_t m_size = 0;
+};
+
+// The log file sink, or null when the file cannot be opened (logging goes on without it).
 spdlog::sink_ptr OpenFile(const std::string& path) {
     if (path.empty())
         return nullptr;
@@ -65,11 +169,7 @@ spdlog::sink_ptr OpenFile(const std::string& path) {
     std::filesystem::path parent = std::filesystem::path(path).parent_path();
     if (!parent.empty())
         std::filesystem::create_directories(parent, ec);
-    try {
-        return std::make_shared<spdlog::sinks::rotating_file_sink_mt>(path, kFileSize, kFileCount);
-    } catch (const std::exception&) {
-        return nullptr;
-    }
+    return CLogFileSink::Open(path);
 }
 
 }  // namespace

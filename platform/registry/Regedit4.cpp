@@ -329,9 +329,13 @@ bool ParseRegedit4(const std::string& text, std::vector<RegeditOp>* ops, std::st
             return fail(i, "expected a [section], a \"name\"= or @= value line, or a ; comment");
         }
         // Hexadecimal lists may continue on following lines after a trailing backslash.
-        while (ContinuesOnNextLine(line) && i + 1 < lines.size()) {
-            line.pop_back();
-            line += TrimBlanks(lines[++i]);
+        // Whether the line is a hexadecimal value is decided once; appending only changes
+        // its end, so each continuation costs the length of its own line.
+        if (ContinuesOnNextLine(line)) {
+            while (!line.empty() && line.back() == '\\' && i + 1 < lines.size()) {
+                line.pop_back();
+                line += TrimBlanks(lines[++i]);
+            }
         }
         if (!inKey)
             return fail(first, "a value line must follow a [key] section");

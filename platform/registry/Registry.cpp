@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <map>
 
+#include <sqlite3.h>
+
 #include "platform/registry/Regedit4.h"
 #include "platform/registry/RegistryDb.h"
 
@@ -32,6 +34,24 @@ std::string CutForRead(const std::string& text) {
 // A text is stored as a C string would be: up to its first NUL.
 std::string AsCString(const std::string& text) {
     return text.substr(0, text.find('\0'));
+}
+
+// What a failure with this SQLite result code means to a caller of LastStatus. A write
+// refused because the store may only be read is an answer, not a fault of the store.
+RegStatus StatusOf(int code) {
+    switch (code & 0xFF) {
+        case SQLITE_OK:
+        case SQLITE_READONLY:
+            return RegStatus::kOk;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return RegStatus::kLocked;
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return RegStatus::kDamaged;
+        default:
+            return RegStatus::kUnavailable;
+    }
 }
 
 std::string NonEmptyEnv(const char* name) {
@@ -74,7 +94,11 @@ void CRegistry::SetMachineLocation(const std::string& databaseFile) {
     g_machine->_retarget(databaseFile);
 }
 
-CRegistry::CRegistry(std::string databaseFile) : m_file(std::move(databaseFile)) {}
+CRegistry::CRegistry(std::string databaseFile)
+    : m_file(std::move(databaseFile)), m_lockWait(std::make_unique<registry::LockWait>()) {
+    m_lockWait->seed =
+        static_cast<uint32_t>(getpid()) ^ static_cast<uint32_t>(reinterpret_cast<uintptr_t>(this));
+}
 
 CRegistry::~CRegistry() = default;
 
@@ -83,6 +107,9 @@ void CRegistry::_retarget(const std::string& databaseFile) {
     m_impl.reset();
     m_file = databaseFile;
     m_lastError.clear();
+    m_openStatus = RegStatus::kOk;
+    m_lockWait->waited = {};
+    m_lockWait->gaveUp = false;
 }
 
 std::string CRegistry::location() const {
@@ -91,14 +118,20 @@ std::string CRegistry::location() const {
 }
 
 CRegistry::Impl* CRegistry::_open() {
+    m_lockWait->BeginCall();
+    m_openStatus = RegStatus::kOk;
     if (m_impl) {
         m_impl->db->ClearFailure();
         return m_impl.get();
     }
     std::string error;
-    std::unique_ptr<CRegistryDb> db = CRegistryDb::Open(m_file, &error);
+    int code = SQLITE_OK;
+    std::unique_ptr<CRegistryDb> db = CRegistryDb::Open(m_file, m_lockWait.get(), &error, &code);
     if (!db) {
         m_lastError = error;
+        m_openStatus = StatusOf(code);
+        if (m_openStatus == RegStatus::kOk)
+            m_openStatus = RegStatus::kUnavailable;
         return nullptr;
     }
     m_lastError.clear();
@@ -113,7 +146,16 @@ bool CRegistry::IsAvailable() {
 
 std::string CRegistry::LastError() const {
     std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_lastError.empty() && m_impl && m_impl->db->failed())
+        return m_impl->db->failureMessage();
     return m_lastError;
+}
+
+RegStatus CRegistry::LastStatus() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_openStatus != RegStatus::kOk || !m_impl || !m_impl->db->failed())
+        return m_openStatus;
+    return StatusOf(m_impl->db->failureCode());
 }
 
 namespace {
@@ -358,8 +400,14 @@ bool CRegistry::ImportRegedit4(const std::string& text, std::string* error) {
     if (!error)
         error = &ignored;
     std::vector<registry::RegeditOp> ops;
-    if (!registry::ParseRegedit4(text, &ops, error))
+    if (!registry::ParseRegedit4(text, &ops, error)) {
+        // The store was not asked: the text is at fault, not the store.
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_openStatus = RegStatus::kOk;
+        if (m_impl)
+            m_impl->db->ClearFailure();
         return false;
+    }
 
     std::lock_guard<std::mutex> lock(m_mutex);
     Impl* impl = _open();

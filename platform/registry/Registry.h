@@ -19,10 +19,14 @@
 //   - a text is stored up to its first NUL byte, as a C string would be;
 //   - key paths ignore empty components ("A\\B", "\A\B\" and "A\B" name one key); the
 //     empty path is the root (HKEY_LOCAL_MACHINE itself);
-//   - an unavailable store (the file cannot be opened or created) reads as defaults and
-//     writes nothing, silently: Get* return the default, Query* and Set* return false.
+//   - an unavailable store (the file cannot be opened or created, is not a regular file,
+//     is damaged or stays locked) reads as defaults and writes nothing, silently: Get*
+//     return the default, Query* and Set* return false. LastStatus() tells a caller that
+//     must know (the reg commands) why the last call could not use the store.
 // Writes are single durable transactions (synchronous=FULL) and the database waits for
-// other processes' locks (up to 10 s), so several processes may write at once. A read
+// other processes' locks, so several processes may write at once. The wait (10 s) is shared
+// by the calls of one object: after one call has waited it out, later calls give up at
+// once until a call gets through, so a store that stays locked costs 10 s in all. A read
 // that must write back (Get* of a missing value, any read under a missing key) takes the
 // write lock before it looks again, so two processes never both decide to write.
 // The store is retried on every call while it is unavailable, so it recovers once its
@@ -45,9 +49,18 @@ namespace kitroster {
 
 namespace registry {
 class CRegistryDb;
-}
+struct LockWait;
+}  // namespace registry
 
 enum class RegType { kString, kDword };
+
+// How the store answered the last call of a CRegistry.
+enum class RegStatus {
+    kOk,           // the store answered (a missing value or a refused write included)
+    kUnavailable,  // the file cannot be opened or created, or is not a regular file
+    kLocked,       // another process held the store's lock for longer than the wait
+    kDamaged,      // the file is corrupt or not a registry database of this version
+};
 
 struct RegValue {
     std::string name;
@@ -85,6 +98,9 @@ class KR_REGISTRY_API CRegistry {
     bool IsAvailable();
     // Why the store is unavailable or the last write failed; empty when all went well.
     std::string LastError() const;
+    // How the store answered the last call made on this object (from any thread). Readers
+    // that take defaults need not look; tools that report the store's state do.
+    RegStatus LastStatus() const;
 
     // Reads with write-back of the default when the value is missing.
     std::string GetString(const std::string& key, const std::string& name,
@@ -127,6 +143,8 @@ class KR_REGISTRY_API CRegistry {
 
     std::string m_file;
     std::string m_lastError;
+    RegStatus m_openStatus = RegStatus::kOk;  // of the last call's open
+    std::unique_ptr<registry::LockWait> m_lockWait;
     std::unique_ptr<Impl> m_impl;
     mutable std::mutex m_mutex;
 };

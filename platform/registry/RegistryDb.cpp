@@ -1,7 +1,9 @@
 #include "platform/registry/RegistryDb.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -14,9 +16,6 @@ namespace kitroster::registry {
 
 namespace {
 
-// How long a call waits for other processes' locks before it gives up. Each lock is held
-// for one small transaction, so only a stuck process or an overloaded machine comes near.
-constexpr int kBusyTimeoutMs = 10000;
 constexpr int kSchemaVersion = 1;
 
 constexpr const char* kSchema = R"sql(
@@ -38,19 +37,24 @@ CREATE TABLE vals(
 PRAGMA user_version = 1;
 )sql";
 
-// Waits for another connection's lock in short, jittered steps until the deadline.
-// SQLite's own busy timeout backs off to 100 ms sleeps, so a process that writes in a loop
-// keeps winning the lock and a waiting one can starve until its timeout; short sleeps give
-// the waiter its turn.
-int WaitForLock(void* state, int attempt) {
-    auto* wait = static_cast<CRegistryDb::BusyWait*>(state);
-    auto now = std::chrono::steady_clock::now();
-    if (attempt == 0)
-        wait->start = now;
-    if (now - wait->start >= std::chrono::milliseconds(kBusyTimeoutMs))
+// Waits for another connection's lock in short, jittered steps while the object's wait
+// (LockWait) lasts. SQLite's own busy timeout backs off to 100 ms sleeps, so a process that
+// writes in a loop keeps winning the lock and a waiting one can starve until its timeout;
+// short sleeps give the waiter its turn.
+int WaitForLock(void* state, int /*attempt*/) {
+    auto* wait = static_cast<LockWait*>(state);
+    const std::chrono::steady_clock::duration budget = std::chrono::milliseconds(kLockWaitMs);
+    if (wait->waited >= budget) {
+        wait->gaveUp = true;
         return 0;
+    }
     wait->seed = wait->seed * 1103515245u + 12345u;
-    std::this_thread::sleep_for(std::chrono::microseconds(200 + (wait->seed >> 16) % 1800));
+    std::chrono::steady_clock::duration step =
+        std::chrono::microseconds(200 + (wait->seed >> 16) % 1800);
+    step = std::min(step, budget - wait->waited);
+    const auto before = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(step);
+    wait->waited += std::chrono::steady_clock::now() - before;
     return 1;
 }
 
@@ -80,8 +84,11 @@ std::string Fold(const std::string& name) {
 }
 
 CStatement::CStatement(sqlite3* db, const char* sql) {
-    if (sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
+    m_prepared = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr);
+    if (m_prepared != SQLITE_OK) {
+        sqlite3_finalize(m_stmt);
         m_stmt = nullptr;
+    }
 }
 
 CStatement::~CStatement() {
@@ -109,7 +116,10 @@ CStatement& CStatement::BindNull(int index) {
 }
 
 int CStatement::Step() {
-    return m_stmt ? sqlite3_step(m_stmt) : SQLITE_ERROR;
+    if (m_stmt)
+        return sqlite3_step(m_stmt);
+    // Preparing reads the schema, so a locked or damaged file already fails here.
+    return m_prepared != SQLITE_OK ? m_prepared : SQLITE_ERROR;
 }
 
 std::string CStatement::Text(int column) const {
@@ -127,7 +137,16 @@ bool CStatement::IsNull(int column) const {
     return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
 }
 
-std::unique_ptr<CRegistryDb> CRegistryDb::Open(const std::string& file, std::string* error) {
+std::unique_ptr<CRegistryDb> CRegistryDb::Open(const std::string& file, LockWait* wait,
+                                               std::string* error, int* code) {
+    *code = SQLITE_CANTOPEN;
+    // Only a regular file (or a link to one) is a store: a device such as /dev/null would
+    // read as an empty store and swallow every write.
+    struct stat info;
+    if (::stat(file.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        *error = file + " is not a regular file";
+        return nullptr;
+    }
     std::filesystem::path path(file);
     if (path.has_parent_path()) {
         std::error_code ec;
@@ -141,14 +160,13 @@ std::unique_ptr<CRegistryDb> CRegistryDb::Open(const std::string& file, std::str
     int rc =
         sqlite3_open_v2(file.c_str(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
+        *code = rc;
         *error = "cannot open " + file + ": " + (handle ? sqlite3_errmsg(handle) : "out of memory");
         sqlite3_close(handle);
         return nullptr;
     }
     std::unique_ptr<CRegistryDb> db(new CRegistryDb(handle));
-    db->m_busyWait.seed = static_cast<uint32_t>(getpid()) ^
-                          static_cast<uint32_t>(reinterpret_cast<uintptr_t>(db.get()));
-    sqlite3_busy_handler(handle, &WaitForLock, &db->m_busyWait);
+    sqlite3_busy_handler(handle, &WaitForLock, wait);
     // Rollback journal rather than WAL: the store stays one file, readers that may not
     // write it (a root-owned machine store read by a user) can still open it, and no
     // shared-memory file is needed. Writes are rare and small, so readers and a writer
@@ -157,9 +175,11 @@ std::unique_ptr<CRegistryDb> CRegistryDb::Open(const std::string& file, std::str
     db->Exec("PRAGMA synchronous=FULL");
     db->Exec("PRAGMA foreign_keys=ON");
     if (!db->_createSchema(error)) {
-        *error = file + ": " + *error;
+        *error = file + ": " + (db->m_failed ? db->m_failureMessage : *error);
+        *code = db->m_failed ? db->m_failureCode : SQLITE_NOTADB;
         return nullptr;
     }
+    db->ClearFailure();
     return db;
 }
 
@@ -170,11 +190,11 @@ CRegistryDb::~CRegistryDb() {
 bool CRegistryDb::_createSchema(std::string* error) {
     auto version = [&](int64_t* value, int64_t* tables) {
         CStatement v(m_db, "PRAGMA user_version");
-        if (v.Step() != SQLITE_ROW)
+        if (_check(v.Step()) != SQLITE_ROW)
             return false;
         *value = v.Int(0);
         CStatement t(m_db, "SELECT count(*) FROM sqlite_master");
-        if (t.Step() != SQLITE_ROW)
+        if (_check(t.Step()) != SQLITE_ROW)
             return false;
         *tables = t.Int(0);
         return true;
@@ -232,10 +252,20 @@ bool CRegistryDb::CTransaction::Commit() {
 }
 
 bool CRegistryDb::Exec(const char* sql) {
-    if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK)
+    const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
         return true;
-    m_failed = true;
+    _fail(rc);
     return false;
+}
+
+void CRegistryDb::_fail(int rc) {
+    // The first failure is kept: later ones (a rollback after it) say less about the cause.
+    if (!m_failed) {
+        m_failureCode = rc;
+        m_failureMessage = sqlite3_errmsg(m_db);
+    }
+    m_failed = true;
 }
 
 std::string CRegistryDb::LastError() const {
@@ -244,7 +274,7 @@ std::string CRegistryDb::LastError() const {
 
 int CRegistryDb::_check(int rc) {
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-        m_failed = true;
+        _fail(rc);
     return rc;
 }
 

@@ -30,6 +30,25 @@ std::vector<std::string> SplitKeyPath(const std::string& path);
 // Windows-1252 upper-case form of a key or value name.
 std::string Fold(const std::string& name);
 
+// How long one CRegistry waits for other processes' locks. The wait is shared by the calls
+// of one object: once a wait has run out, later calls give up at once instead of waiting
+// again, until a call gets through without giving up. So a command whose store stays
+// locked waits about kLockWaitMs in all, however many values it reads.
+inline constexpr int kLockWaitMs = 10000;
+
+struct LockWait {
+    std::chrono::steady_clock::duration waited{};  // since the last call that did not give up
+    bool gaveUp = false;                           // a wait of the current call ran out
+    uint32_t seed = 0;                             // jitter of the waiting steps
+
+    // Called as each CRegistry call starts.
+    void BeginCall() {
+        if (!gaveUp)
+            waited = {};
+        gaveUp = false;
+    }
+};
+
 // A prepared statement; finalised on destruction.
 class CStatement {
   public:
@@ -42,7 +61,7 @@ class CStatement {
     CStatement& Bind(int index, const std::string& text);
     CStatement& Bind(int index, int64_t number);
     CStatement& BindNull(int index);
-    // SQLITE_ROW, SQLITE_DONE or an error code.
+    // SQLITE_ROW, SQLITE_DONE or an error code (that of preparing, when that failed).
     int Step();
     std::string Text(int column) const;
     int64_t Int(int column) const;
@@ -50,6 +69,7 @@ class CStatement {
 
   private:
     sqlite3_stmt* m_stmt = nullptr;
+    int m_prepared = SQLITE_OK;  // result of preparing the statement
 };
 
 class CRegistryDb {
@@ -57,8 +77,12 @@ class CRegistryDb {
     static constexpr int64_t kRootKey = 1;
 
     // Opens (and creates, with its folder) the database file. Null with `*error` set when
-    // the file cannot be opened or is not a registry database.
-    static std::unique_ptr<CRegistryDb> Open(const std::string& file, std::string* error);
+    // the file cannot be opened, is not a regular file or is not a registry database;
+    // `*code` then holds the SQLite result code that stopped it (SQLITE_NOTADB for another
+    // kind of database, SQLITE_CANTOPEN for what is not a regular file). Lock waits follow
+    // `*wait`, which must outlive the database object.
+    static std::unique_ptr<CRegistryDb> Open(const std::string& file, LockWait* wait,
+                                             std::string* error, int* code);
     ~CRegistryDb();
 
     // A transaction; rolled back on destruction unless committed. `write` takes the write
@@ -100,24 +124,28 @@ class CRegistryDb {
     bool Exec(const char* sql);
     std::string LastError() const;
 
-    // State of the busy handler that waits for other processes' locks.
-    struct BusyWait {
-        std::chrono::steady_clock::time_point start;
-        uint32_t seed = 0;
-    };
     // Whether the last failure was a database error rather than a missing row.
     bool failed() const { return m_failed; }
-    void ClearFailure() { m_failed = false; }
+    // The SQLite result code and message of the first failure since ClearFailure.
+    int failureCode() const { return m_failureCode; }
+    const std::string& failureMessage() const { return m_failureMessage; }
+    void ClearFailure() {
+        m_failed = false;
+        m_failureCode = 0;
+        m_failureMessage.clear();
+    }
 
   private:
     explicit CRegistryDb(sqlite3* db) : m_db(db) {}
     bool _createSchema(std::string* error);
     // Records a failed step (anything but SQLITE_ROW/SQLITE_DONE).
     int _check(int rc);
+    void _fail(int rc);
 
     sqlite3* m_db;
     bool m_failed = false;
-    BusyWait m_busyWait;
+    int m_failureCode = 0;
+    std::string m_failureMessage;
 };
 
 }  // namespace kitroster::registry

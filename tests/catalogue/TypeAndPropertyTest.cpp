@@ -1,6 +1,8 @@
 // Type strings and the property string grammar, as data tables.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <string>
 #include <vector>
 
 #include "catalogue/ResPropertyBag.h"
@@ -160,4 +162,51 @@ TEST(PropertyBagTest, EditingOperations) {
     EXPECT_EQ(bag->Size(), 0);
     EXPECT_FALSE(bag->ToString(text));
     EXPECT_EQ(text, "");
+}
+
+// A hostile connectivity field of many megabytes must parse in time linear in its length.
+TEST(PropertyBagTest, LargeTextsParseInLinearTime) {
+    constexpr size_t kSize = 16u << 20;
+    std::string manyKeys;  // a quarter of the size: each property costs a map look-up
+    for (int i = 0; manyKeys.size() < kSize / 4; ++i)
+        manyKeys += "K" + std::to_string(i % 100000) + "=v;";
+    struct Case {
+        const char* what;
+        std::string text;
+        int size;  // properties stored
+    };
+    const std::vector<Case> cases = {
+        {"separators only", std::string(kSize, ';'), 0},
+        {"separators and blanks",
+         [] {
+             std::string text;
+             while (text.size() < kSize)
+                 text += " ;\t";
+             return text;
+         }(),
+         0},
+        {"one property repeated",
+         [] {
+             std::string text;
+             while (text.size() < kSize)
+                 text += "K=v;";
+             return text;
+         }(),
+         1},
+        {"many keys", manyKeys, 100000},
+        {"one long quoted value", "K=\"" + std::string(kSize, ';') + "\";", 1},
+    };
+#ifdef NDEBUG
+    constexpr double kLimitSeconds = 1.0;
+#else
+    constexpr double kLimitSeconds = 5.0;  // unoptimised builds
+#endif
+    CZRauto_ptr<IResPropertyBag> bag = CResPropertyBagFactory::CreateInstance();
+    for (const Case& c : cases) {
+        const auto start = std::chrono::steady_clock::now();
+        bag->FromString(c.text);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(bag->Size(), c.size) << c.what;
+        EXPECT_LT(took.count(), kLimitSeconds) << c.what;
+    }
 }

@@ -1,6 +1,9 @@
 // The exported C interface of the profile edition library, loaded the way a host loads it.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <thread>
 
@@ -146,6 +149,60 @@ TEST_F(ProfileExport, ConcurrentExportsToOneTargetEachReplaceItWhole) {
     EXPECT_EQ(failures, 0);
     EXPECT_TRUE(ReadFile(m_folder.Path() / "profile.db") == m_committed);
     EXPECT_EQ(m_folder.Entries(), std::vector<std::string>{"profile.db"});
+}
+
+// Only a missing or writable regular file is replaced; a link is written through to its
+// target; anything else is refused, whoever runs the export.
+TEST_F(ProfileExport, ReplacesOnlyWritableRegularFilesAndWritesThroughLinks) {
+    namespace fs = std::filesystem;
+    const fs::path dir = m_folder.Path();
+    WriteFile(dir / "readonly.db", "keep");
+    fs::permissions(dir / "readonly.db", fs::perms::owner_read | fs::perms::group_read);
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0666), 0);
+    fs::create_symlink("/dev/null", dir / "null-link");
+    const bool root = geteuid() == 0;
+    if (root) {  // only root may make device nodes; CI runs as root
+        ASSERT_EQ(mknod((dir / "device").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    }
+    struct {
+        const char* name;
+        fs::file_type type;  // what the name must still be afterwards
+    } const refused[] = {
+        {"readonly.db", fs::file_type::regular},
+        {"fifo", fs::file_type::fifo},
+        {"null-link", fs::file_type::symlink},
+        {"device", fs::file_type::character},
+    };
+    for (const auto& c : refused) {
+        if (!fs::exists(fs::symlink_status(dir / c.name))) {
+            continue;
+        }
+        EXPECT_EQ(m_exportProfile(Target(c.name).c_str()), 0) << c.name;
+        EXPECT_EQ(fs::symlink_status(dir / c.name).type(), c.type) << c.name;
+    }
+    EXPECT_EQ(ReadFile(dir / "readonly.db"), "keep");
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+
+    // Links, relative or dangling, lead the write to their target and stay links.
+    WriteFile(dir / "private.db", "old");
+    fs::permissions(dir / "private.db", fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("private.db", dir / "link");
+    fs::create_symlink("created.db", dir / "dangling");
+    for (const char* name : {"link", "dangling"}) {
+        EXPECT_EQ(m_exportProfile(Target(name).c_str()), 1) << name;
+        EXPECT_TRUE(fs::is_symlink(dir / name)) << name;
+    }
+    EXPECT_TRUE(ReadFile(dir / "private.db") == m_committed);
+    EXPECT_TRUE(ReadFile(dir / "created.db") == m_committed);
+    // A replaced file keeps its mode.
+    EXPECT_EQ(fs::status(dir / "private.db").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+    std::vector<std::string> expected = {"created.db", "dangling",   "fifo",       "link",
+                                         "null-link",  "private.db", "readonly.db"};
+    if (root) {
+        expected.insert(expected.begin() + 2, "device");
+    }
+    EXPECT_EQ(m_folder.Entries(), expected);
 }
 
 TEST_F(ProfileExport, ExportsOnlyItsInterfaceAndItsVersion) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "catalogue/Kitroster.h"
 #include "tests/video/VideoSandbox.h"
 
@@ -59,6 +61,21 @@ TEST(ResourceLookup, OwnFileAndFullLoadAgree) {
     }
     EXPECT_EQ(Describe(ReadResourceById("d")), "d|ASSY_VIDEO|Name of d|RES_SERVER=C;|");
     EXPECT_EQ(Describe(ReadResourceById("E")), "<none>");
+}
+
+// A file far over the resource file limit (sparse, so it costs no disk) is refused from its
+// size by both ways of reading, before a single byte of it is read.
+TEST(ResourceLookup, OversizedOwnFileIsRefusedBeforeReading) {
+    videotest::CVideoSandbox sandbox;
+    sandbox.WriteResource("A", "CAMERA_IP", "IPADDR=1.2.3.4;");
+    sandbox.WriteResource("BIG", "SERVER", "SERVER=m1;");
+    std::filesystem::resize_file(sandbox.root() + "/SettingsGeneral/_RES_BIG.zrr", 64u << 20);
+
+    sandbox.env().ResetCounts();
+    EXPECT_EQ(Describe(ReadResourceById("BIG")), "<none>");
+    // Only A's file is read, once, by the full load that follows the refusal.
+    EXPECT_EQ(sandbox.env().CallCount(EnvOp::kRead), 1);
+    EXPECT_EQ(Describe(ReadResourceById("A")), "A|CAMERA_IP|Name of A|IPADDR=1.2.3.4;|");
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 // Runs the kitroster binary on a private copy of the demo site with a private registry
 // file, and checks what it prints, what it leaves on disk and its exit codes.
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -428,6 +431,89 @@ TEST_F(KitrosterCliTest, RegistryCommandsAndTheSettingsRootFromTheRegistry) {
     std::ofstream(file) << "this is not a registry file\n";
     EXPECT_EQ(Run({"reg", "import", file.string()}).code, 1);
     EXPECT_EQ(Run({"reg", "import", (m_dir / "absent.reg").string()}).code, 1);
+}
+
+// The reg commands never pass off a store they could not use as its content: a locked,
+// damaged or non-file store is an error, and a locked one costs each command one wait.
+TEST_F(KitrosterCliTest, RegistryCommandsReportAStoreTheyCannotUse) {
+    const fs::path store = m_dir / "registry.db";
+    ASSERT_EQ(Run({"reg", "set", "Software\\Test", "Count", "--dword", "1"}).code, 0);
+    const fs::path seed = m_dir / "seed.reg";
+    std::ofstream(seed) << "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Seeded]\n\"G\"=\"hello\"\n";
+    const std::vector<std::string> commands = {"reg get 'Software\\Test' Count", "reg export",
+                                               "reg set 'Software\\Test' Count --dword 2",
+                                               "reg import " + Quote(seed.string())};
+
+    // Runs every command at once (with logging as configured, which reads the store too);
+    // returns their results and the seconds all of them took.
+    auto runAll = [&](double* seconds) {
+        std::string script;
+        for (size_t i = 0; i < commands.size(); ++i) {
+            const std::string n = (m_dir / std::to_string(i)).string();
+            script += "(" + Quote(KITROSTER_BIN) + " --registry " + Quote(store.string()) + " " +
+                      commands[i] + " >" + Quote(n + ".out") + " 2>" + Quote(n + ".err") +
+                      "; echo $? >" + Quote(n + ".rc") + ") & ";
+        }
+        script += "wait";
+        const auto start = std::chrono::steady_clock::now();
+        std::system(script.c_str());
+        *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::vector<SResult> results(commands.size());
+        for (size_t i = 0; i < commands.size(); ++i) {
+            const std::string n = (m_dir / std::to_string(i)).string();
+            results[i].code = std::atoi(ReadFile(n + ".rc").c_str());
+            results[i].out = ReadFile(n + ".out");
+            results[i].err = ReadFile(n + ".err");
+        }
+        return results;
+    };
+
+    {
+        // Held as SQLite's exclusive lock is: the pending byte, then the reserved and shared
+        // bytes. fcntl locks are the process's, so only the children meet it.
+        const int fd = open(store.c_str(), O_RDWR | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        lock.l_start = 0x40000000;
+        lock.l_len = 512;
+        ASSERT_EQ(fcntl(fd, F_SETLK, &lock), 0);
+        double seconds = 0;
+        const std::vector<SResult> locked = runAll(&seconds);
+        close(fd);
+        for (size_t i = 0; i < commands.size(); ++i) {
+            EXPECT_EQ(locked[i].code, 1) << commands[i];
+            EXPECT_EQ(locked[i].out, "") << commands[i];
+            EXPECT_THAT(locked[i].err, HasSubstr("is locked by another process")) << commands[i];
+        }
+        EXPECT_LT(seconds, 15.0);  // one wait of 10 s each, not one per value read
+    }
+    EXPECT_EQ(Run({"reg", "get", "Software\\Test", "Count"}).out, "1\n");
+
+    const struct {
+        const char* what;
+        const char* message;
+    } broken[] = {
+        {"damaged", "is damaged or not a registry store"},
+        {"not a file", "is not a regular file"},
+    };
+    for (const auto& c : broken) {
+        fs::remove(store);
+        if (std::string(c.what) == "damaged") {
+            std::ofstream(store) << std::string(4096, 'g');
+        } else {
+            fs::create_symlink("/dev/null", store);
+        }
+        double seconds = 0;
+        const std::vector<SResult> results = runAll(&seconds);
+        for (size_t i = 0; i < commands.size(); ++i) {
+            EXPECT_EQ(results[i].code, 1) << c.what << ": " << commands[i];
+            EXPECT_EQ(results[i].out, "") << c.what << ": " << commands[i];
+            EXPECT_THAT(results[i].err, HasSubstr(c.message)) << c.what << ": " << commands[i];
+        }
+    }
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }
 
 }  // namespace

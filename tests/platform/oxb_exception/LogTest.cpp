@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -172,6 +173,39 @@ TEST_F(LogTest, FileOutputWritesFormattedEntries) {
     ::testing::internal::CaptureStderr();
     EXPECT_NO_THROW(ZR_LOG(s_log, ZRLOG_FAILURE, "nowhere to go"));
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+// Neither a logged name nor a planted link can put text where the log's reader would take it
+// for another entry or another file.
+TEST_F(LogTest, EntriesCannotBeForgedOrRedirected) {
+    const std::string file = m_dir + "/kitroster.log";
+    UseEnvironment("file=" + file + ",KITROSTER=0x0d");
+    ZR_LOG(s_log, ZRLOG_WARNING, "CKitrosterFactory::Load() skipped %s",
+           "_RES_X.zrr\nKITROSTER FAIL Kitroster.cpp:1 forged\r\t\x01\x7F.zrr");
+    const std::string text = ReadFile(file);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+    EXPECT_NE(
+        text.find("skipped _RES_X.zrr\\nKITROSTER FAIL Kitroster.cpp:1 forged\\r\\t\\x01\\x7F.zrr"),
+        std::string::npos)
+        << text;
+
+    // A link at the log's name is not followed: its target stays as it was.
+    std::ofstream(m_dir + "/victim") << "precious\n";
+    fs::create_symlink(m_dir + "/victim", m_dir + "/linked.log");
+    UseEnvironment("file=" + m_dir + "/linked.log");
+    ::testing::internal::CaptureStderr();
+    EXPECT_NO_THROW(ZR_LOG(s_log, ZRLOG_FAILURE, "redirected entry"));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(ReadFile(m_dir + "/victim"), "precious\n");
+    EXPECT_TRUE(fs::is_symlink(m_dir + "/linked.log"));
+
+    // A full file is rotated by renaming, the new one holds the next entry.
+    fs::resize_file(file, 5 * 1024 * 1024);
+    UseEnvironment("file=" + file);
+    ZR_LOG(s_log, ZRLOG_FAILURE, "after rotation");
+    EXPECT_EQ(fs::file_size(m_dir + "/kitroster.1.log"), 5u * 1024 * 1024);
+    EXPECT_NE(ReadFile(file).find("after rotation"), std::string::npos);
+    EXPECT_LT(fs::file_size(file), 1024u);
 }
 
 TEST_F(LogTest, EventLogEntriesReachTheSinkAndTheFile) {

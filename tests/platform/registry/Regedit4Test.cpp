@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "platform/registry/Registry.h"
@@ -129,6 +131,30 @@ TEST_F(Regedit4Test, MalformedImportNamesTheLineAndAppliesNothing) {
                            &error));
     EXPECT_EQ(error.rfind("line 5:", 0), 0u) << error;
     EXPECT_EQ(reg.ExportRegedit4(), before);
+}
+
+// A value continued over hundreds of thousands of lines imports in linear time.
+TEST_F(Regedit4Test, LongContinuedValueImportsInLinearTime) {
+    constexpr size_t kLines = 640000;
+    std::string text = "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Software\\Big]\r\n\"v\"=hex(1):41,\\\r\n";
+    for (size_t i = 0; i < kLines; ++i)
+        text += "  42,\\\r\n";
+    text += "  00\r\n";
+#ifdef NDEBUG
+    constexpr double kLimitSeconds = 1.0;
+#else
+    constexpr double kLimitSeconds = 5.0;  // unoptimised builds
+#endif
+    CRegistry reg(m_dir + "/a.db");
+    ASSERT_TRUE(reg.IsAvailable());
+    std::string error;
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(reg.ImportRegedit4(text, &error)) << error;
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took.count(), kLimitSeconds);
+    std::optional<RegValue> value = reg.QueryValue("Software\\Big", "v");
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->text, "A" + std::string(kLines, 'B'));
 }
 
 }  // namespace

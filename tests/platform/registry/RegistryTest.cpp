@@ -1,9 +1,11 @@
 #include "platform/registry/Registry.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -117,13 +119,23 @@ TEST_F(RegistryTest, UnavailableStoreReadsDefaultsAndWritesNothingSilently) {
     std::ofstream(m_dir + "/plain-file") << "not a folder";
     fs::create_directories(m_dir + "/a-folder");
     std::ofstream(m_dir + "/garbage.db") << std::string(4096, 'g');
-    for (const std::string& file :
-         {m_dir + "/plain-file/sub/registry.db", m_dir + "/a-folder", m_dir + "/garbage.db"}) {
+    fs::create_symlink("/dev/null", m_dir + "/null.db");
+    const struct {
+        std::string file;
+        RegStatus status;
+    } cases[] = {
+        {m_dir + "/plain-file/sub/registry.db", RegStatus::kUnavailable},
+        {m_dir + "/a-folder", RegStatus::kUnavailable},
+        {m_dir + "/garbage.db", RegStatus::kDamaged},
+        {m_dir + "/null.db", RegStatus::kUnavailable},  // a device is never a store
+    };
+    for (const auto& [file, status] : cases) {
         SCOPED_TRACE(file);
         CRegistry reg(file);
         ::testing::internal::CaptureStderr();
         EXPECT_FALSE(reg.IsAvailable());
         EXPECT_FALSE(reg.LastError().empty());
+        EXPECT_EQ(reg.LastStatus(), status);
         EXPECT_EQ(reg.GetString(kKey, "v", "dflt"), "dflt");
         EXPECT_EQ(reg.GetDword(kKey, "n", 30000), 30000u);
         std::string text;
@@ -135,8 +147,11 @@ TEST_F(RegistryTest, UnavailableStoreReadsDefaultsAndWritesNothingSilently) {
         EXPECT_EQ(reg.ExportRegedit4(), "REGEDIT4\r\n");
         std::string error;
         EXPECT_FALSE(reg.ImportRegedit4("REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n", &error));
+        EXPECT_EQ(reg.LastStatus(), status);
         EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     }
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_EQ(fs::read_symlink(m_dir + "/null.db"), "/dev/null");
     // The garbage file was not replaced by a fresh database.
     std::ifstream in(m_dir + "/garbage.db");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), std::string(4096, 'g'));
@@ -176,6 +191,72 @@ TEST_F(RegistryTest, ConcurrentProcessesLoseNoWrites) {
         EXPECT_EQ(value.name, value.name.substr(0, 3) + std::to_string(value.dword));
     }
     EXPECT_EQ(reg.EnumValues("Software\\Race\\Shared").size(), 1u);
+}
+
+// Another process holds the store's exclusive lock, as SQLite's own locking takes it: a lock
+// on the pending byte and the shared range of the file.
+class CLockHolder {
+  public:
+    explicit CLockHolder(const std::string& file) {
+        int ready[2], release[2];
+        EXPECT_EQ(pipe(ready), 0);
+        EXPECT_EQ(pipe(release), 0);
+        m_child = fork();
+        if (m_child == 0) {
+            int fd = open(file.c_str(), O_RDWR);
+            struct flock lock {};
+            lock.l_type = F_WRLCK;
+            lock.l_whence = SEEK_SET;
+            lock.l_start = 0x40000000;  // SQLite's pending byte, then the reserved and shared bytes
+            lock.l_len = 512;
+            char ok = fd >= 0 && fcntl(fd, F_SETLK, &lock) == 0 ? 'y' : 'n';
+            close(release[1]);
+            if (write(ready[1], &ok, 1) == 1)
+                while (read(release[0], &ok, 1) > 0) {
+                }
+            _exit(0);
+        }
+        close(ready[1]);
+        close(release[0]);
+        m_release = release[1];
+        char ok = 'n';
+        EXPECT_EQ(read(ready[0], &ok, 1), 1);
+        EXPECT_EQ(ok, 'y');
+        close(ready[0]);
+    }
+    ~CLockHolder() {
+        close(m_release);
+        waitpid(m_child, nullptr, 0);
+    }
+
+  private:
+    pid_t m_child = -1;
+    int m_release = -1;
+};
+
+TEST_F(RegistryTest, LockedStoreReadsDefaultsSaysSoAndWaitsTenSecondsInAll) {
+    ASSERT_TRUE(CRegistry(m_file).SetDword(kKey, "n", 1));
+    CRegistry reg(m_file);
+    {
+        CLockHolder holder(m_file);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(reg.GetDword(kKey, "n", 7), 7u);
+        EXPECT_EQ(reg.LastStatus(), RegStatus::kLocked);
+        EXPECT_FALSE(reg.QueryValue(kKey, "n"));
+        EXPECT_EQ(reg.LastStatus(), RegStatus::kLocked);
+        EXPECT_FALSE(reg.SetDword(kKey, "n", 2));
+        EXPECT_EQ(reg.LastStatus(), RegStatus::kLocked);
+        EXPECT_EQ(reg.ExportRegedit4(), "REGEDIT4\r\n");
+        EXPECT_EQ(reg.LastStatus(), RegStatus::kLocked);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        EXPECT_GE(took.count(), 9.5);   // the documented wait was honoured once...
+        EXPECT_LT(took.count(), 12.0);  // ...and only once
+    }
+    // Once the lock is gone the store answers again, with the full wait restored.
+    EXPECT_EQ(reg.GetDword(kKey, "n", 7), 1u);
+    EXPECT_EQ(reg.LastStatus(), RegStatus::kOk);
+    EXPECT_FALSE(reg.QueryValue(kKey, "missing"));
+    EXPECT_EQ(reg.LastStatus(), RegStatus::kOk);
 }
 
 TEST_F(RegistryTest, MachineStoreCanBeRepointed) {
