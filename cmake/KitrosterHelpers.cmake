@@ -43,30 +43,30 @@ function(kitroster_add_test)
         ENVIRONMENT "KITROSTER_REGISTRY=${state}/registry.db")
 endfunction()
 
-# kitroster_add_part(NAME name SOURCES ... [DEPENDS ...] [PRIVATE_DEPENDS ...])
-# One folder of the main library: an object library with hidden visibility whose
-# dependencies are named downward only (DEPENDS: other parts and platform components;
-# PRIVATE_DEPENDS: outside libraries its sources use). Every part is assembled into
-# libKitroster.so and into the static KitrosterForTests that tests, benchmarks and fuzz
-# targets link to reach the internals.
-function(kitroster_add_part)
-    cmake_parse_arguments(P "" "NAME" "SOURCES;DEPENDS;PRIVATE_DEPENDS" ${ARGN})
-    add_library(${P_NAME} OBJECT ${P_SOURCES})
-    target_include_directories(${P_NAME} PUBLIC ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${P_NAME} PUBLIC ${P_DEPENDS} PRIVATE ${P_PRIVATE_DEPENDS})
-    set_target_properties(${P_NAME} PROPERTIES CXX_VISIBILITY_PRESET hidden
+# Shared by the two below: a library of kind KIND with hidden visibility whose dependencies
+# are named downward only (DEPENDS: other targets of the tree, public; PRIVATE_DEPENDS:
+# what only its sources use).
+function(_kitroster_add_layer_library KIND)
+    cmake_parse_arguments(L "" "NAME" "SOURCES;DEPENDS;PRIVATE_DEPENDS" ${ARGN})
+    add_library(${L_NAME} ${KIND} ${L_SOURCES})
+    target_include_directories(${L_NAME} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${L_NAME} PUBLIC ${L_DEPENDS} PRIVATE ${L_PRIVATE_DEPENDS})
+    set_target_properties(${L_NAME} PROPERTIES CXX_VISIBILITY_PRESET hidden
                           VISIBILITY_INLINES_HIDDEN ON)
+endfunction()
+
+# kitroster_add_part(NAME name SOURCES ... [DEPENDS ...] [PRIVATE_DEPENDS ...])
+# One folder of the main library: an object library, assembled into libKitroster.so and
+# into the static KitrosterForTests that tests, benchmarks and fuzz targets link to reach
+# the internals.
+function(kitroster_add_part)
+    _kitroster_add_layer_library(OBJECT ${ARGN})
+    cmake_parse_arguments(P "" "NAME" "" ${ARGN})
     set_property(GLOBAL APPEND PROPERTY KITROSTER_PARTS ${P_NAME})
 endfunction()
 
 # kitroster_add_component(NAME name SOURCES ... [DEPENDS ...] [PRIVATE_DEPENDS ...])
-# One outside component (platform/<folder>): its own small shared library, hidden
-# visibility, dependencies named downward only.
+# One outside component (platform/<folder>): its own small shared library.
 function(kitroster_add_component)
-    cmake_parse_arguments(C "" "NAME" "SOURCES;DEPENDS;PRIVATE_DEPENDS" ${ARGN})
-    add_library(${C_NAME} SHARED ${C_SOURCES})
-    target_include_directories(${C_NAME} PUBLIC ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${C_NAME} PUBLIC ${C_DEPENDS} PRIVATE ${C_PRIVATE_DEPENDS})
-    set_target_properties(${C_NAME} PROPERTIES CXX_VISIBILITY_PRESET hidden
-                          VISIBILITY_INLINES_HIDDEN ON)
+    _kitroster_add_layer_library(SHARED ${ARGN})
 endfunction()

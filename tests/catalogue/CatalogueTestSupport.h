@@ -8,7 +8,19 @@
 #include <string>
 
 #include "catalogue/CatalogueContext.h"
+#include "catalogue/ResourceItem.h"
 #include "testing/site/TestSite.h"
+
+// A new item of type "T" with the given identifier and connectivity.
+inline NResourceItem::CZRauto_ptr<NResourceItem::IResourceItem> MakeItem(const char* id,
+                                                                         const char* conn = "") {
+    NResourceItem::CZRauto_ptr<NResourceItem::IResourceItem> item =
+        NResourceItem::CResourceItemFactory::CreateInstance();
+    item->set_ID(id);
+    item->set_Type("T");
+    item->set_Conn(conn);
+    return item;
+}
 
 class CatalogueFolderTest : public ::testing::Test {
   protected:

@@ -15,14 +15,6 @@ using namespace NResourceItem;
 
 namespace {
 
-CZRauto_ptr<IResourceItem> MakeItem(const char* id, const char* conn = "") {
-    CZRauto_ptr<IResourceItem> item = CResourceItemFactory::CreateInstance();
-    item->set_ID(id);
-    item->set_Type("T");
-    item->set_Conn(conn);
-    return item;
-}
-
 std::vector<std::string> Ids(IKitroster* collection) {
     std::vector<std::string> ids;
     for (int i = 0; i < collection->Size(); ++i)

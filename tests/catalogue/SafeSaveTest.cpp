@@ -17,14 +17,6 @@ using namespace NResourceItem;
 
 namespace {
 
-CZRauto_ptr<IResourceItem> MakeItem(const char* id, const char* conn = "") {
-    CZRauto_ptr<IResourceItem> item = CResourceItemFactory::CreateInstance();
-    item->set_ID(id);
-    item->set_Type("T");
-    item->set_Conn(conn);
-    return item;
-}
-
 bool Mentions(const std::vector<CString>& failures, const char* fragment) {
     for (const CString& failure : failures) {
         if (failure.Find(fragment) >= 0)

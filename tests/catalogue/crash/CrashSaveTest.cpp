@@ -24,6 +24,7 @@
 #include "catalogue/ResourceItemPersist.h"
 #include "platform/env/Env.h"
 #include "testing/site/TestSite.h"
+#include "tests/catalogue/crash/KilledChild.h"
 
 using namespace NResourceItem;
 
@@ -74,50 +75,9 @@ std::string contentOf(int i, int generation) {
     _exit(0);
 }
 
-struct TrialOutcome {
-    bool killed = false;     // still running when the signal was sent
-    double saveSeconds = 0;  // from readiness to exit (uninterrupted runs only)
-};
-
-// Runs one child saving `generation`; kills it `delay` after it reports readiness, or
-// never when `delay` is negative.
-TrialOutcome runChild(int generation, std::chrono::microseconds delay) {
-    TrialOutcome outcome;
-    int fds[2];
-    if (pipe(fds) != 0) {
-        ADD_FAILURE() << "pipe failed";
-        return outcome;
-    }
-    std::fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        saveGeneration(generation, fds[1]);
-    }
-    close(fds[1]);
-    char ready = 0;
-    const bool gotReady = read(fds[0], &ready, 1) == 1;
-    close(fds[0]);
-    const Clock::time_point start = Clock::now();
-    if (gotReady && delay.count() >= 0) {
-        // Spin rather than sleep: the delays are far below the scheduler's sleep granularity.
-        const Clock::time_point deadline = start + delay;
-        while (Clock::now() < deadline) {
-        }
-        outcome.killed = kill(pid, SIGKILL) == 0;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    outcome.saveSeconds = std::chrono::duration<double>(Clock::now() - start).count();
-    if (WIFSIGNALED(status)) {
-        outcome.killed = WTERMSIG(status) == SIGKILL;
-        EXPECT_EQ(WTERMSIG(status), SIGKILL) << "child died of another signal";
-    } else {
-        outcome.killed = false;
-        EXPECT_TRUE(gotReady && WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            << "child failed before saving, exit status " << WEXITSTATUS(status);
-    }
-    return outcome;
+kitroster::testing::SKillOutcome runChild(int generation, std::chrono::microseconds delay) {
+    return kitroster::testing::RunKilledChild(
+        [generation](int readyFd) { saveGeneration(generation, readyFd); }, delay);
 }
 
 }  // namespace
@@ -141,7 +101,7 @@ TEST(CatalogueCrash, KilledSaveLeavesEveryFileOldOrNew) {
 
     // Calibration: one uninterrupted save sets the range of the kill delays.
     int next = 1;
-    const TrialOutcome calibration = runChild(next, std::chrono::microseconds(-1));
+    const kitroster::testing::SKillOutcome calibration = runChild(next, std::chrono::microseconds(-1));
     ASSERT_FALSE(calibration.killed);
     std::fill(generation.begin(), generation.end(), next++);
     const auto maxDelay = std::chrono::microseconds(
@@ -151,7 +111,7 @@ TEST(CatalogueCrash, KilledSaveLeavesEveryFileOldOrNew) {
     int killedTrials = 0, mixedTrials = 0;
     for (int trial = 0; trial < kTrials; ++trial) {
         const int target = next++;
-        const TrialOutcome outcome = runChild(target, std::chrono::microseconds(delayOf(rng)));
+        const kitroster::testing::SKillOutcome outcome = runChild(target, std::chrono::microseconds(delayOf(rng)));
         killedTrials += outcome.killed;
 
         std::vector<std::string> names;

@@ -22,13 +22,13 @@
 #include "catalogue/ResourceItemPersist.h"
 #include "platform/app/KitrosterApp.h"
 #include "testing/site/TestSite.h"
+#include "tests/catalogue/crash/KilledChild.h"
 
 using namespace NResourceItem;
 
 namespace {
 
 constexpr int kReferrers = 1000;
-using Clock = std::chrono::steady_clock;
 
 std::string TargetId(int generation) {
     char id[16];
@@ -52,31 +52,9 @@ std::string TargetId(int generation) {
 // Runs the rename in a child, killed `delay` after it is ready (never when negative).
 // Returns the seconds from readiness to the child's end.
 double RunChild(const std::string& from, const std::string& to, std::chrono::microseconds delay) {
-    int fds[2];
-    if (pipe(fds) != 0)
-        return 0;
-    std::fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        Rename(from, to, fds[1]);
-    }
-    close(fds[1]);
-    char ready = 0;
-    const bool gotReady = read(fds[0], &ready, 1) == 1;
-    close(fds[0]);
-    const Clock::time_point start = Clock::now();
-    if (gotReady && delay.count() >= 0) {
-        const Clock::time_point deadline = start + delay;
-        while (Clock::now() < deadline) {
-        }
-        kill(pid, SIGKILL);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0))
-        << "child failed with exit status " << WEXITSTATUS(status);
-    return std::chrono::duration<double>(Clock::now() - start).count();
+    return kitroster::testing::RunKilledChild(
+               [&](int readyFd) { Rename(from, to, readyFd); }, delay)
+        .saveSeconds;
 }
 
 // Checks that every reference names a loaded resource. Returns the newest target

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 #include <optional>
+#include <ctime>
 #include <string>
 
 #include "platform/registry/Registry.h"
@@ -148,10 +149,11 @@ TEST_F(Regedit4Test, LongContinuedValueImportsInLinearTime) {
     CRegistry reg(m_dir + "/a.db");
     ASSERT_TRUE(reg.IsAvailable());
     std::string error;
-    const auto start = std::chrono::steady_clock::now();
+    // Processor time, so that other work on a busy machine does not count.
+    const std::clock_t start = std::clock();
     ASSERT_TRUE(reg.ImportRegedit4(text, &error)) << error;
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    EXPECT_LT(took.count(), kLimitSeconds);
+    const double took = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+    EXPECT_LT(took, kLimitSeconds);
     std::optional<RegValue> value = reg.QueryValue("Software\\Big", "v");
     ASSERT_TRUE(value);
     EXPECT_EQ(value->text, "A" + std::string(kLines, 'B'));
