@@ -3,7 +3,7 @@
 
 #include "catalogue/CatalogueContext.h"
 #include "catalogue/Kitroster.h"
-#include "catalogue/KitrosterApp.h"
+#include "platform/app/KitrosterApp.h"
 #include "catalogue/ResPropertyBag.h"
 #include "catalogue/ResourceFilter.h"
 #include "catalogue/ResourceItem.h"

@@ -1,0 +1,32 @@
+// CZRManifestRecordSet: the records of a manifest, as a component.
+#pragma once
+
+#include "catalogue/ZRunknown.h"
+#include "sync/manifest/ManifestRecord.h"
+#include "sync/manifest/RecordSet.h"
+
+class CZRManifestRecordSet;
+
+// Copies of a set's records in the same order, cursor on the first record.
+class IManifestRecordSetCloner {
+  public:
+    virtual NResourceItem::CZRauto_ptr<IZRRecordSet<CManifestRecord>> CloneReadOnly() const = 0;
+    virtual NResourceItem::CZRauto_ptr<IZRRecordSet<CManifestRecord>> CloneWritable() const = 0;
+
+  protected:
+    ~IManifestRecordSetCloner() = default;
+};
+
+class CZRManifestRecordSet : public NResourceItem::CZRunknown,
+                             public CZRRecordSet<CManifestRecord>,
+                             public IManifestRecordSetCloner {
+  public:
+    static NResourceItem::CZRauto_ptr<CZRManifestRecordSet> CreateInstance(bool readOnly = false);
+
+    NResourceItem::CZRauto_ptr<IZRRecordSet<CManifestRecord>> CloneReadOnly() const override;
+    NResourceItem::CZRauto_ptr<IZRRecordSet<CManifestRecord>> CloneWritable() const override;
+
+  private:
+    explicit CZRManifestRecordSet(bool readOnly) : CZRRecordSet<CManifestRecord>(readOnly) {}
+    NResourceItem::CZRauto_ptr<IZRRecordSet<CManifestRecord>> _clone(bool readOnly) const;
+};
