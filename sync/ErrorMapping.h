@@ -5,6 +5,8 @@
 // here, so a given failure has the same code whichever step met it.
 #pragma once
 
+#include "common/KitrosterExport.h"
+
 #include <cstdint>
 
 #include "platform/env/EnvStatus.h"
@@ -13,10 +15,10 @@
 namespace ZRSYNC {
 
 // 0x80070000 | (error & 0xFFFF) for a non-zero system error; S_OK for 0.
-HRESULT HResultFromWin32(uint32_t error);
+KITROSTER_API HRESULT HResultFromWin32(uint32_t error);
 // S_OK for a successful status, otherwise its system error as above; a failure without a
 // system error code becomes E_UNEXPECTED.
-HRESULT HResultFromEnv(const kitroster::EnvStatus& status);
+KITROSTER_API HRESULT HResultFromEnv(const kitroster::EnvStatus& status);
 // The system error of a failed status (0 when it succeeded), for the callers that keep a
 // "last error" as the operating system would.
 uint32_t LastErrorOf(const kitroster::EnvStatus& status);

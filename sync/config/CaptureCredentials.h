@@ -4,6 +4,8 @@
 // Thread-safety: immutable after construction; the strings are shared, not copied.
 #pragma once
 
+#include "common/KitrosterExport.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -27,7 +29,7 @@ class ICaptureCredentials {
     ~ICaptureCredentials() = default;
 };
 
-class CCaptureCredentials : public NResourceItem::CZRunknown, public ICaptureCredentials {
+class KITROSTER_API CCaptureCredentials : public NResourceItem::CZRunknown, public ICaptureCredentials {
   public:
     static NResourceItem::CZRauto_ptr<ICaptureCredentials> FromLogin(
         const std::string& user, const std::string& password, const std::string& domain = "");

@@ -8,6 +8,8 @@
 // Thread-safety: one thread at a time.
 #pragma once
 
+#include "common/KitrosterExport.h"
+
 #include <cstdint>
 #include <string>
 
@@ -57,7 +59,7 @@ class ISyncConfigurator {
     ~ISyncConfigurator() = default;
 };
 
-class CSyncConfigurator : public NResourceItem::CZRunknown,
+class KITROSTER_API CSyncConfigurator : public NResourceItem::CZRunknown,
                           public CZRbase_unk,
                           public ISyncConfigurator {
   public:

@@ -14,6 +14,8 @@
 // Thread-safety: the functions keep no state; the registry serialises access.
 #pragma once
 
+#include "common/KitrosterExport.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -47,68 +49,68 @@ constexpr const char* kRegistryAccessTestValue = "registryAccessTestValue";
 }  // namespace RegNames
 
 // True for an empty name, "(local)" or this computer's name, without regard to case.
-bool IsLocalMachineName(const std::string& name);
+KITROSTER_API bool IsLocalMachineName(const std::string& name);
 
 // --- Software\Corvent ---
-std::string GetCentralServer();
+KITROSTER_API std::string GetCentralServer();
 // "\\<central server>\Wavelore" when the central server is another machine, else empty;
 // the default is also written when the stored value is empty and the default is not.
-std::string GetCommonSettingsUncRoot();
-void SetCommonSettingsUncRoot(const std::string& root);
-void GetShareCredentials(std::string* user, std::string* password);
-void SetShareCredentials(const std::string& user, const std::string& password);
-void SetShareCredentialsToDefaultAccount();
-void ClearShareCredentials();
-void GetTimeServerCredentials(std::string* user, std::string* password);
-void SetTimeServerCredentials(const std::string& user, const std::string& password);
-void SetTimeServerCredentialsToDefaultAccount();
+KITROSTER_API std::string GetCommonSettingsUncRoot();
+KITROSTER_API void SetCommonSettingsUncRoot(const std::string& root);
+KITROSTER_API void GetShareCredentials(std::string* user, std::string* password);
+KITROSTER_API void SetShareCredentials(const std::string& user, const std::string& password);
+KITROSTER_API void SetShareCredentialsToDefaultAccount();
+KITROSTER_API void ClearShareCredentials();
+KITROSTER_API void GetTimeServerCredentials(std::string* user, std::string* password);
+KITROSTER_API void SetTimeServerCredentials(const std::string& user, const std::string& password);
+KITROSTER_API void SetTimeServerCredentialsToDefaultAccount();
 
-bool IsCommonSettingsCacheEnabled();
-bool IsMachineCommonSettingsHost();
-bool IsCacheDownloadOnlyEnabled();
-bool IsCacheDownloadOnlyForCustomFoldersEnabled();
-bool IsCacheBackupEnabled();
-void SetCacheBackupEnabled(bool enabled);
-bool IsBackgroundScanningEnabled();
-void SetBackgroundScanningEnabled(bool enabled);
-uint32_t GetBackgroundScanningFrequencyInSeconds();
-void SetBackgroundScanningFrequencyInSeconds(uint32_t seconds);
-bool IsCacheSessionLockingEnabled();
-void SetCacheSessionLockingEnabled(bool enabled);
-void SetCacheDownloadOnlyEnabled(bool enabled);
-bool IsScanningDisabledDueToTimeSync();
-void SetScanningDisabledDueToTimeSync(bool disabled);
+KITROSTER_API bool IsCommonSettingsCacheEnabled();
+KITROSTER_API bool IsMachineCommonSettingsHost();
+KITROSTER_API bool IsCacheDownloadOnlyEnabled();
+KITROSTER_API bool IsCacheDownloadOnlyForCustomFoldersEnabled();
+KITROSTER_API bool IsCacheBackupEnabled();
+KITROSTER_API void SetCacheBackupEnabled(bool enabled);
+KITROSTER_API bool IsBackgroundScanningEnabled();
+KITROSTER_API void SetBackgroundScanningEnabled(bool enabled);
+KITROSTER_API uint32_t GetBackgroundScanningFrequencyInSeconds();
+KITROSTER_API void SetBackgroundScanningFrequencyInSeconds(uint32_t seconds);
+KITROSTER_API bool IsCacheSessionLockingEnabled();
+KITROSTER_API void SetCacheSessionLockingEnabled(bool enabled);
+KITROSTER_API void SetCacheDownloadOnlyEnabled(bool enabled);
+KITROSTER_API bool IsScanningDisabledDueToTimeSync();
+KITROSTER_API void SetScanningDisabledDueToTimeSync(bool disabled);
 
 // --- Network time (see above for where they live) ---
-std::string GetTimeServer();
-bool IsNetworkTimeSyncEnabled();
-void SetNetworkTimeSyncEnabled(bool enabled);
-bool IsNetworkTimeSyncAdaptiveAlgorithmEnabled();
+KITROSTER_API std::string GetTimeServer();
+KITROSTER_API bool IsNetworkTimeSyncEnabled();
+KITROSTER_API void SetNetworkTimeSyncEnabled(bool enabled);
+KITROSTER_API bool IsNetworkTimeSyncAdaptiveAlgorithmEnabled();
 // Values below 2 read as 2.
-uint32_t GetNetworkTimeSyncBasePeriodInMinutes();
+KITROSTER_API uint32_t GetNetworkTimeSyncBasePeriodInMinutes();
 // Stored 0xFFFFFFFF ("never") reads as 2147483647; other values below 2 read as 2.
-uint32_t GetNetworkTimeSyncPeriodInMinutes();
+KITROSTER_API uint32_t GetNetworkTimeSyncPeriodInMinutes();
 // 2147483647 is stored as 0xFFFFFFFF, other values below 2 as 2.
-void SetNetworkTimeSyncPeriodInMinutes(uint32_t minutes);
+KITROSTER_API void SetNetworkTimeSyncPeriodInMinutes(uint32_t minutes);
 // Values below 10 read as 10.
-uint32_t GetNetworkTimeSyncThresholdInMs();
+KITROSTER_API uint32_t GetNetworkTimeSyncThresholdInMs();
 constexpr uint32_t kPeriodNever = 2147483647u;
 
 // --- Software\Corvent\ZRSync\LocalSettings, General, ActiveCfg, Components ---
-uint32_t GetClockDesyncForwardThresholdInMinutes();
-uint32_t GetClockDesyncBackwardThresholdInMinutes();
-void SetClockDesyncThresholds(uint32_t forwardMinutes, uint32_t backwardMinutes);
-uint32_t GetRegVer();
-void SetRegVer(uint32_t version);
-std::string GetMachineFriendlyName();
+KITROSTER_API uint32_t GetClockDesyncForwardThresholdInMinutes();
+KITROSTER_API uint32_t GetClockDesyncBackwardThresholdInMinutes();
+KITROSTER_API void SetClockDesyncThresholds(uint32_t forwardMinutes, uint32_t backwardMinutes);
+KITROSTER_API uint32_t GetRegVer();
+KITROSTER_API void SetRegVer(uint32_t version);
+KITROSTER_API std::string GetMachineFriendlyName();
 
 // --- The Linux commands that stand in for the Windows time commands ---
 // "SetTimeCommand" (string, one %s for the server), default chronyd -q "server %s iburst".
-std::string GetSetTimeCommand();
+KITROSTER_API std::string GetSetTimeCommand();
 // "StopTimeServiceCommand", default "timedatectl set-ntp false".
-std::string GetStopTimeServiceCommand();
+KITROSTER_API std::string GetStopTimeServiceCommand();
 // "StartTimeServiceCommand", default "timedatectl set-ntp true".
-std::string GetStartTimeServiceCommand();
+KITROSTER_API std::string GetStartTimeServiceCommand();
 
 // One value of the catalogue as `kitroster sync settings` shows it: passwords never in
 // clear, "(set)" or "(empty)".
@@ -120,6 +122,6 @@ struct SettingEntry {
     uint32_t dword;
 };
 // Reads every value of the catalogue (writing the defaults of missing ones).
-std::vector<SettingEntry> ReadAllSettings();
+KITROSTER_API std::vector<SettingEntry> ReadAllSettings();
 
 }  // namespace ZRSYNC

@@ -9,6 +9,8 @@
 // credentials (see ExecuteASystemCommandAndWaitForCompletion).
 #pragma once
 
+#include "common/KitrosterExport.h"
+
 #include <cstdint>
 #include <string>
 
@@ -16,7 +18,7 @@
 
 namespace ZRSYNC {
 
-class CMachineMgrModel {
+class KITROSTER_API CMachineMgrModel {
   public:
     // The share test's flags.
     static constexpr uint32_t kTestProbeFile1 = 0x1;
@@ -50,6 +52,6 @@ class CMachineMgrModel {
 // The text of a clock offset in whole units: "%ld hour(s)", "%ld minute(s)" or
 // "%ld second(s)" for the largest unit of which the offset holds at least one, the number
 // being the absolute value and the singular word used exactly for 1.
-std::string FormatClockOffset(int64_t seconds);
+KITROSTER_API std::string FormatClockOffset(int64_t seconds);
 
 }  // namespace ZRSYNC

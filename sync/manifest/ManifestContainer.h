@@ -1,6 +1,8 @@
 // CZRManifestContainer: a manifest in memory (current header, initial header, records).
 #pragma once
 
+#include "common/KitrosterExport.h"
+
 #include "catalogue/ZRunknown.h"
 #include "sync/manifest/ManifestRecordSet.h"
 
@@ -20,7 +22,7 @@ class IManifestContainer {
     ~IManifestContainer() = default;
 };
 
-class CZRManifestContainer : public NResourceItem::CZRunknown, public IManifestContainer {
+class KITROSTER_API CZRManifestContainer : public NResourceItem::CZRunknown, public IManifestContainer {
   public:
     static NResourceItem::CZRauto_ptr<CZRManifestContainer> CreateInstance();
 

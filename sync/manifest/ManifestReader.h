@@ -16,6 +16,8 @@
 // Thread-safety: one thread at a time.
 #pragma once
 
+#include "common/KitrosterExport.h"
+
 #include <string>
 
 #include "catalogue/ZRunknown.h"
@@ -35,7 +37,7 @@ class IManifestPersistReader {
     ~IManifestPersistReader() = default;
 };
 
-class CZRManifestPersistReader : public NResourceItem::CZRunknown, public IManifestPersistReader {
+class KITROSTER_API CZRManifestPersistReader : public NResourceItem::CZRunknown, public IManifestPersistReader {
   public:
     static NResourceItem::CZRauto_ptr<CZRManifestPersistReader> CreateInstance(
         const std::string& path, bool headerOnly, bool validateRecords, unsigned long timeoutMs);

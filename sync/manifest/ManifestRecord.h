@@ -10,6 +10,8 @@
 // Thread-safety: value types.
 #pragma once
 
+#include "common/KitrosterExport.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -20,7 +22,7 @@ constexpr uint32_t kManifestFormatVersion = 0x1002;
 // {87F49D76-3B5F-4B41-A631-5A5BF7CA9F71} in the in-memory GUID byte order.
 extern const uint8_t kManifestSchemaId[16];
 
-class CManifestRecord {
+class KITROSTER_API CManifestRecord {
   public:
     // All zero.
     CManifestRecord();
@@ -46,7 +48,7 @@ class CManifestRecord {
     uint8_t m_payload[kManifestBlockSize];
 };
 
-class CManifestHdr {
+class KITROSTER_API CManifestHdr {
   public:
     // All zero (no schema, version 0).
     CManifestHdr();

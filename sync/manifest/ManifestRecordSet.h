@@ -1,6 +1,8 @@
 // CZRManifestRecordSet: the records of a manifest, as a component.
 #pragma once
 
+#include "common/KitrosterExport.h"
+
 #include "catalogue/ZRunknown.h"
 #include "sync/manifest/ManifestRecord.h"
 #include "sync/manifest/RecordSet.h"
@@ -17,7 +19,7 @@ class IManifestRecordSetCloner {
     ~IManifestRecordSetCloner() = default;
 };
 
-class CZRManifestRecordSet : public NResourceItem::CZRunknown,
+class KITROSTER_API CZRManifestRecordSet : public NResourceItem::CZRunknown,
                              public CZRRecordSet<CManifestRecord>,
                              public IManifestRecordSetCloner {
   public:

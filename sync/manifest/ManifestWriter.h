@@ -20,6 +20,8 @@
 // Thread-safety: one thread at a time.
 #pragma once
 
+#include "common/KitrosterExport.h"
+
 #include <memory>
 #include <string>
 
@@ -39,7 +41,7 @@ class IManifestPersistWriter {
     ~IManifestPersistWriter() = default;
 };
 
-class CZRManifestPersistWriter : public NResourceItem::CZRunknown, public IManifestPersistWriter {
+class KITROSTER_API CZRManifestPersistWriter : public NResourceItem::CZRunknown, public IManifestPersistWriter {
   public:
     static NResourceItem::CZRauto_ptr<CZRManifestPersistWriter> CreateInstance(
         const std::string& path, const char* headerText,

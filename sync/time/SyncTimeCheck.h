@@ -9,6 +9,8 @@
 // Thread-safety: one thread at a time (the impersonation belongs to the calling thread).
 #pragma once
 
+#include "common/KitrosterExport.h"
+
 #include <cstdint>
 #include <string>
 
@@ -30,7 +32,7 @@ class ISyncTimeCheck {
     ~ISyncTimeCheck() = default;
 };
 
-class CSyncTimeCheck : public NResourceItem::CZRunknown, public ISyncTimeCheck {
+class KITROSTER_API CSyncTimeCheck : public NResourceItem::CZRunknown, public ISyncTimeCheck {
   public:
     static constexpr const char* kProbeFileName = "67B9EA79-4462-4e80-A3FA-2A90EFD83F3A.bin";
 

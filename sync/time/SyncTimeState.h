@@ -1,6 +1,8 @@
 // The state of network time synchronisation, kept for the life of the process.
 #pragma once
 
+#include "common/KitrosterExport.h"
+
 #include <cstdint>
 #include <deque>
 
@@ -28,10 +30,10 @@ struct SyncTimeState {
     int64_t lastOffsetMs = 0;
 
     // A state as at process start: both windows start at the Env's current tick.
-    static SyncTimeState Fresh();
+    KITROSTER_API static SyncTimeState Fresh();
 };
 
 // The process-wide state, created on first use.
-SyncTimeState& ProcessSyncTimeState();
+KITROSTER_API SyncTimeState& ProcessSyncTimeState();
 
 }  // namespace ZRSYNC

@@ -12,6 +12,8 @@
 // a server that does not pass is refused and logged, and nothing runs.
 #pragma once
 
+#include "common/KitrosterExport.h"
+
 #include <functional>
 #include <string>
 
@@ -27,17 +29,17 @@ using EventLogObserver = std::function<void(const std::string& text)>;
 // One synchronisation with `server`. `state` may be null. Returns 0 on success, 1 when
 // nothing was done (unreachable server, synchronisation stopped), 0x80070057 for this
 // machine or an invalid host name as the server, or the command's failure as an HRESULT.
-HRESULT SynchronizeTimeWithServer(const std::string& server, SyncTimeState* state,
+KITROSTER_API HRESULT SynchronizeTimeWithServer(const std::string& server, SyncTimeState* state,
                                   bool useCredentials, const EventLogObserver& observer = {});
 
 // The text of a clock step in milliseconds: ">24 hours", "%3.1lf hours", "%3.1lf minutes",
 // "%3.1lf seconds" or "%ld milliseconds".
-std::string FormatClockStep(int64_t milliseconds);
+KITROSTER_API std::string FormatClockStep(int64_t milliseconds);
 
 // Switches network time synchronisation on (the system's time service off) or off (the
 // system's time service restarted). Enabling is refused when the time server is this
 // machine.
-void ConfigureForNetworkTimeSync(bool enable);
+KITROSTER_API void ConfigureForNetworkTimeSync(bool enable);
 void DisableW32Time(bool disable);
 
 class ISyncTimeAdjust {
@@ -54,7 +56,7 @@ class ISyncTimeAdjust {
 };
 
 // Runs SynchronizeTimeWithServer on the process-wide state.
-class CSyncTimeAdjust : public NResourceItem::CZRunknown, public ISyncTimeAdjust {
+class KITROSTER_API CSyncTimeAdjust : public NResourceItem::CZRunknown, public ISyncTimeAdjust {
   public:
     static NResourceItem::CZRauto_ptr<CSyncTimeAdjust> CreateInstance();
 

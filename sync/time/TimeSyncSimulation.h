@@ -4,6 +4,8 @@
 // always reachable, and no command runs.
 #pragma once
 
+#include "common/KitrosterExport.h"
+
 #include <string>
 #include <vector>
 
@@ -24,7 +26,7 @@ struct SimulatedRun {
 };
 
 // Runs SynchronizeTimeWithServer once per offset (milliseconds) on a fresh state.
-std::vector<SimulatedRun> SimulateTimeSync(const std::vector<int64_t>& offsetsMs,
+KITROSTER_API std::vector<SimulatedRun> SimulateTimeSync(const std::vector<int64_t>& offsetsMs,
                                            const std::string& server);
 
 }  // namespace ZRSYNC
