@@ -4,8 +4,19 @@
 
 using kitroster::EnvStatus;
 
-CBlockFile::CBlockFile(std::unique_ptr<kitroster::IFile> file)
-    : m_file(std::move(file)), m_buffer(kBufferSize) {}
+CBlockFile::CBlockFile(std::unique_ptr<kitroster::IFile> file, size_t bufferSize)
+    : m_file(std::move(file)), m_capacity(bufferSize ? bufferSize : kDefaultBufferSize) {
+    m_buffer.reset(new uint8_t[m_capacity]);
+}
+
+const uint8_t* CBlockFile::NextBlock(uint8_t* scratch, size_t size) {
+    if (m_end - m_begin >= size) {
+        const uint8_t* block = m_buffer.get() + m_begin;
+        m_begin += size;
+        return block;
+    }
+    return ReadBlock(scratch, size) ? scratch : nullptr;
+}
 
 bool CBlockFile::ReadBlock(uint8_t* block, size_t size) {
     size_t copied = 0;
@@ -14,7 +25,7 @@ bool CBlockFile::ReadBlock(uint8_t* block, size_t size) {
             if (m_eof || m_error)
                 return false;
             size_t got = 0;
-            EnvStatus s = m_file->Read(m_buffer.data(), m_buffer.size(), &got);
+            EnvStatus s = m_file->Read(m_buffer.get(), m_capacity, &got);
             if (!s.ok()) {
                 m_error = true;
                 m_status = s;
@@ -28,7 +39,7 @@ bool CBlockFile::ReadBlock(uint8_t* block, size_t size) {
             m_end = got;
         }
         size_t take = std::min(size - copied, m_end - m_begin);
-        std::memcpy(block + copied, m_buffer.data() + m_begin, take);
+        std::memcpy(block + copied, m_buffer.get() + m_begin, take);
         m_begin += take;
         copied += take;
     }
@@ -39,9 +50,9 @@ bool CBlockFile::WriteBlock(const uint8_t* block, size_t size) {
     m_writing = true;
     if (m_error)
         return false;
-    if (m_end + size > m_buffer.size() && !Flush())
+    if (m_end + size > m_capacity && !Flush())
         return false;
-    if (size > m_buffer.size()) {
+    if (size > m_capacity) {
         EnvStatus s = m_file->Write(block, size);
         if (!s.ok()) {
             m_error = true;
@@ -49,7 +60,7 @@ bool CBlockFile::WriteBlock(const uint8_t* block, size_t size) {
         }
         return s.ok();
     }
-    std::memcpy(m_buffer.data() + m_end, block, size);
+    std::memcpy(m_buffer.get() + m_end, block, size);
     m_end += size;
     return true;
 }
@@ -61,7 +72,7 @@ bool CBlockFile::Flush() {
         return false;
     if (m_end == 0)
         return true;
-    EnvStatus s = m_file->Write(m_buffer.data(), m_end);
+    EnvStatus s = m_file->Write(m_buffer.get(), m_end);
     m_end = 0;
     if (!s.ok()) {
         m_error = true;

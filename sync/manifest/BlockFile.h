@@ -19,13 +19,18 @@
 
 class CBlockFile {
   public:
-    explicit CBlockFile(std::unique_ptr<kitroster::IFile> file);
+    // `bufferSize` 0 means the default (256 KiB); a reader that knows the file's size
+    // asks for one more byte than that, so that the whole file comes with one read.
+    explicit CBlockFile(std::unique_ptr<kitroster::IFile> file, size_t bufferSize = 0);
     CBlockFile(const CBlockFile&) = delete;
     CBlockFile& operator=(const CBlockFile&) = delete;
 
     // Reads `size` bytes; returns true when they were read whole. A short read leaves
     // the end-of-file or the error indicator set.
     bool ReadBlock(uint8_t* block, size_t size);
+    // The next `size` bytes, in place when the buffer holds them whole (valid until the
+    // next call), otherwise copied into `scratch`; null after a short read.
+    const uint8_t* NextBlock(uint8_t* scratch, size_t size);
     bool IsEof() const { return m_eof; }
     bool IsError() const { return m_error; }
 
@@ -43,10 +48,11 @@ class CBlockFile {
     const kitroster::EnvStatus& LastStatus() const { return m_status; }
 
   private:
-    static constexpr size_t kBufferSize = 256 * 1024;
+    static constexpr size_t kDefaultBufferSize = 256 * 1024;
 
     std::unique_ptr<kitroster::IFile> m_file;
-    std::vector<uint8_t> m_buffer;
+    std::unique_ptr<uint8_t[]> m_buffer;  // not zero-filled: it is always written first
+    size_t m_capacity;
     size_t m_begin = 0;  // reading: next unread byte
     size_t m_end = 0;    // reading: end of buffered data; writing: bytes buffered
     bool m_writing = false;

@@ -22,7 +22,8 @@ class IManifestContainer {
     ~IManifestContainer() = default;
 };
 
-class KITROSTER_API CZRManifestContainer : public NResourceItem::CZRunknown, public IManifestContainer {
+class KITROSTER_API CZRManifestContainer : public NResourceItem::CZRunknown,
+                                           public IManifestContainer {
   public:
     static NResourceItem::CZRauto_ptr<CZRManifestContainer> CreateInstance();
 

@@ -1,5 +1,7 @@
 #include "sync/manifest/ManifestReader.h"
 
+#include <algorithm>
+
 #include "platform/app/KitrosterApp.h"
 #include "platform/env/Env.h"
 #include "sync/ErrorMapping.h"
@@ -149,7 +151,17 @@ HRESULT CZRManifestPersistReader::_readFromFile(const std::string& name) {
         return AssignFailedHRESULT(opened,
                                    "CZRManifestPersistReader::readFromFile() - failed to fopen()");
     }
-    CBlockFile file(std::move(handle));
+    // A buffer for the whole file (up to 64 MiB) makes the read one system call.
+    constexpr uint64_t kMaxBuffer = 64ull * 1024 * 1024;
+    uint64_t size = 0;
+    size_t bufferSize = 0;
+    if (!m_headerOnly && handle->GetSize(&size).ok())
+        bufferSize = static_cast<size_t>(std::min<uint64_t>(size + 1, kMaxBuffer));
+    if (bufferSize < 64 * 1024)
+        bufferSize = 0;
+    m_expectedRecords =
+        size > kManifestBlockSize ? (size - kManifestBlockSize) / kManifestBlockSize : 0;
+    CBlockFile file(std::move(handle), bufferSize);
     HRESULT hr = _readAndValidateHeader(&file);
     if (SUCCEEDED(hr)) {
         hr = _readRecordsIntoSet(&file);
@@ -189,19 +201,19 @@ HRESULT CZRManifestPersistReader::_readRecordsIntoSet(CBlockFile* file) {
         return S_OK;
     CZRauto_ptr<CZRManifestRecordSet> records = m_container->GetRecordSet();
     HRESULT hr = S_OK;
-    uint8_t block[kManifestBlockSize];
+    uint8_t scratch[kManifestBlockSize];
+    records->ReserveRecords(static_cast<size_t>(std::min<uint64_t>(m_expectedRecords, 1u << 20)));
     for (;;) {
-        if (file->ReadBlock(block, sizeof block)) {
-            CManifestRecord record(block);
-            if (m_validateRecords && !record.IsValid()) {
+        if (const uint8_t* block = file->NextBlock(scratch, sizeof scratch)) {
+            // Records keep file order: each is appended at the end.
+            records->AppendRecord(block);
+            if (m_validateRecords && !records->Records().back().IsValid()) {
                 ZRSYNC_LOG(kModule, ZRLOG_FAILURE,
                            "CZRManifestPersistReader::readRecordsIntoSet() - found corrupt record "
                            "data in manifest file!");
                 hr = ZRSYNC_E_CORRUPT_DATA;
                 break;
             }
-            records->MoveEnd();
-            records->Insert(record);
             continue;
         }
         if (file->IsError()) {

@@ -37,7 +37,8 @@ class IManifestPersistReader {
     ~IManifestPersistReader() = default;
 };
 
-class KITROSTER_API CZRManifestPersistReader : public NResourceItem::CZRunknown, public IManifestPersistReader {
+class KITROSTER_API CZRManifestPersistReader : public NResourceItem::CZRunknown,
+                                               public IManifestPersistReader {
   public:
     static NResourceItem::CZRauto_ptr<CZRManifestPersistReader> CreateInstance(
         const std::string& path, bool headerOnly, bool validateRecords, unsigned long timeoutMs);
@@ -67,4 +68,5 @@ class KITROSTER_API CZRManifestPersistReader : public NResourceItem::CZRunknown,
     bool m_validateRecords;
     bool m_usedBackup = false;
     std::string m_headerText;
+    uint64_t m_expectedRecords = 0;  // from the file's size, to size the record set once
 };

@@ -16,8 +16,7 @@ CZRauto_ptr<IZRRecordSet<CManifestRecord>> CZRManifestRecordSet::CloneWritable()
 
 CZRauto_ptr<IZRRecordSet<CManifestRecord>> CZRManifestRecordSet::_clone(bool readOnly) const {
     CZRauto_ptr<CZRManifestRecordSet> copy = CreateInstance(readOnly);
-    for (const CManifestRecord& record : _items())
-        copy->_append(record);
+    copy->_items() = _items();
     copy->MoveFirst();
     return CZRauto_ptr<IZRRecordSet<CManifestRecord>>(copy.get());
 }

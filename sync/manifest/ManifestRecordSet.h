@@ -20,13 +20,19 @@ class IManifestRecordSetCloner {
 };
 
 class KITROSTER_API CZRManifestRecordSet : public NResourceItem::CZRunknown,
-                             public CZRRecordSet<CManifestRecord>,
-                             public IManifestRecordSetCloner {
+                                           public CZRRecordSet<CManifestRecord>,
+                                           public IManifestRecordSetCloner {
   public:
     static NResourceItem::CZRauto_ptr<CZRManifestRecordSet> CreateInstance(bool readOnly = false);
 
     NResourceItem::CZRauto_ptr<IZRRecordSet<CManifestRecord>> CloneReadOnly() const override;
     NResourceItem::CZRauto_ptr<IZRRecordSet<CManifestRecord>> CloneWritable() const override;
+
+    // For the reader and writer: appending records without moving the cursor, and the
+    // records in order, without a copy each.
+    void AppendRecord(const uint8_t* block) { _items().emplace_back(block); }
+    void ReserveRecords(size_t count) { _items().reserve(count); }
+    const std::vector<CManifestRecord>& Records() const { return _items(); }
 
   private:
     explicit CZRManifestRecordSet(bool readOnly) : CZRRecordSet<CManifestRecord>(readOnly) {}

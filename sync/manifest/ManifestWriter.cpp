@@ -7,6 +7,7 @@
 #include "sync/TickElapsed.h"
 #include "sync/manifest/BlockFile.h"
 #include "sync/manifest/ManifestNames.h"
+#include "sync/manifest/ManifestRecordSet.h"
 
 using kitroster::Env;
 using kitroster::EnvStatus;
@@ -141,6 +142,10 @@ HRESULT CZRManifestPersistWriter::_publish(const ManifestNames& names) {
         return AssignFailedHRESULT(
             renamed, "CZRManifestPersistWriter::writeToFile() - failed to rename tmpPath");
     }
+    // Only the commit variant forces data to disk; syncing the folder without the file
+    // would make a name durable whose contents may not be.
+    if (!m_commit)
+        return S_OK;
     if (EnvStatus synced = env->SyncDirectory(names.folder); !synced.ok()) {
         return AssignFailedHRESULT(
             synced, "CZRManifestPersistWriter::writeToFile() - failed to sync the folder");
@@ -169,15 +174,31 @@ HRESULT CZRManifestPersistWriter::_writeSet(CBlockFile* file,
     if (!file || !records)
         return E_POINTER;
     HRESULT hr = S_FALSE;
-    for (records->MoveFirst(); !records->IsEOF(); records->MoveNext()) {
-        CManifestRecord record = records->GetCurrent();
-        if (!file->WriteBlock(record.Payload(), kManifestBlockSize)) {
-            hr = AssignFailedHRESULT(file->LastStatus(),
-                                     "CZRManifestPersistWriter::writeSet() - could not write the "
-                                     "required number of bytes");
-            break;
+    // The manifest's own record set hands its records over without a copy each; the
+    // cursor ends at the end position as the general walk leaves it.
+    if (auto* own = dynamic_cast<CZRManifestRecordSet*>(records)) {
+        for (const CManifestRecord& record : own->Records()) {
+            if (!file->WriteBlock(record.Payload(), kManifestBlockSize)) {
+                hr = AssignFailedHRESULT(file->LastStatus(),
+                                         "CZRManifestPersistWriter::writeSet() - could not write "
+                                         "the required number of bytes");
+                break;
+            }
+            hr = S_OK;
         }
-        hr = S_OK;
+        own->MoveEnd();
+    } else {
+        for (records->MoveFirst(); !records->IsEOF(); records->MoveNext()) {
+            CManifestRecord record = records->GetCurrent();
+            if (!file->WriteBlock(record.Payload(), kManifestBlockSize)) {
+                hr = AssignFailedHRESULT(
+                    file->LastStatus(),
+                    "CZRManifestPersistWriter::writeSet() - could not write the "
+                    "required number of bytes");
+                break;
+            }
+            hr = S_OK;
+        }
     }
     if (!file->Flush() && SUCCEEDED(hr)) {
         hr = AssignFailedHRESULT(file->LastStatus(),

@@ -41,7 +41,8 @@ class IManifestPersistWriter {
     ~IManifestPersistWriter() = default;
 };
 
-class KITROSTER_API CZRManifestPersistWriter : public NResourceItem::CZRunknown, public IManifestPersistWriter {
+class KITROSTER_API CZRManifestPersistWriter : public NResourceItem::CZRunknown,
+                                               public IManifestPersistWriter {
   public:
     static NResourceItem::CZRauto_ptr<CZRManifestPersistWriter> CreateInstance(
         const std::string& path, const char* headerText,
