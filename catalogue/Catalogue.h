@@ -3,7 +3,6 @@
 
 #include "catalogue/CatalogueContext.h"
 #include "catalogue/Kitroster.h"
-#include "platform/app/KitrosterApp.h"
 #include "catalogue/ResPropertyBag.h"
 #include "catalogue/ResourceFilter.h"
 #include "catalogue/ResourceItem.h"
@@ -12,3 +11,4 @@
 #include "catalogue/ResourceType.h"
 #include "catalogue/ResourceTypeList.h"
 #include "catalogue/ZRunknown.h"
+#include "platform/app/KitrosterApp.h"

@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         size_t first = line.find_first_not_of(" \t\r");
         if (first != std::string::npos && line[first] == '[') {
             size_t close = line.find(']', first);
-            section = line.substr(first + 1, close == std::string::npos ? std::string::npos
-                                                                          : close - first - 1);
+            section = line.substr(
+                first + 1, close == std::string::npos ? std::string::npos : close - first - 1);
             continue;
         }
         size_t equals = line.find('=');

@@ -65,8 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CManifestRecord record = set->GetCurrent();
         FUZZ_CHECK(!validate || record.IsValid(), "invalid record %zu accepted", i);
         const uint8_t* block = data + 1 + i * kManifestBlockSize;
-        FUZZ_CHECK(std::memcmp(record.Payload() + kManifestTextField,
-                               block + kManifestTextField,
+        FUZZ_CHECK(std::memcmp(record.Payload() + kManifestTextField, block + kManifestTextField,
                                kManifestBlockSize - kManifestTextField) == 0,
                    "record %zu numbers differ", i);
     }

@@ -41,8 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     kitroster::CRegistry again(second);
     std::string error;
-    FUZZ_CHECK(again.ImportRegedit4(exported, &error), "export does not import: %s",
-               error.c_str());
+    FUZZ_CHECK(again.ImportRegedit4(exported, &error), "export does not import: %s", error.c_str());
     FUZZ_CHECK(again.ExportRegedit4() == exported, "round trip changed the export");
     return 0;
 }

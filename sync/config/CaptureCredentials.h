@@ -29,7 +29,8 @@ class ICaptureCredentials {
     ~ICaptureCredentials() = default;
 };
 
-class KITROSTER_API CCaptureCredentials : public NResourceItem::CZRunknown, public ICaptureCredentials {
+class KITROSTER_API CCaptureCredentials : public NResourceItem::CZRunknown,
+                                          public ICaptureCredentials {
   public:
     static NResourceItem::CZRauto_ptr<ICaptureCredentials> FromLogin(
         const std::string& user, const std::string& password, const std::string& domain = "");

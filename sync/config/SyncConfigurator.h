@@ -60,8 +60,8 @@ class ISyncConfigurator {
 };
 
 class KITROSTER_API CSyncConfigurator : public NResourceItem::CZRunknown,
-                          public CZRbase_unk,
-                          public ISyncConfigurator {
+                                        public CZRbase_unk,
+                                        public ISyncConfigurator {
   public:
     // For a folder name below the settings root.
     static NResourceItem::CZRauto_ptr<CSyncConfigurator> CreateInstance(const std::string& name);

@@ -47,6 +47,14 @@ bool CSyncTimeCheck::_check() {
     m_writeTime = 0;
     m_modTime = 0;
     m_ok = false;
+    // Without a share folder the probe would land in the working folder: no measurement.
+    if (m_probePath.find_first_of("\\/") == std::string::npos) {
+        m_error = E_INVALIDARG;
+        ZRSYNC_LOG(kModule, ZRLOG_INFO,
+                   "CSyncTimeCheck::_check() failed to open to %s for writing (0x%lx)",
+                   m_probePath.c_str(), Code(m_error));
+        return false;
+    }
     if (!m_impersonator)
         _impersonate();
 

@@ -6,6 +6,7 @@
 // is in 100 ns units, positive when the server clock is ahead. The probe file is left in
 // place and overwritten by the next check. Files and clocks go through the application's
 // Env.
+// An empty share folder gives no measurement (0x80070057) and touches no file.
 // Thread-safety: one thread at a time (the impersonation belongs to the calling thread).
 #pragma once
 

@@ -30,7 +30,8 @@ using EventLogObserver = std::function<void(const std::string& text)>;
 // nothing was done (unreachable server, synchronisation stopped), 0x80070057 for this
 // machine or an invalid host name as the server, or the command's failure as an HRESULT.
 KITROSTER_API HRESULT SynchronizeTimeWithServer(const std::string& server, SyncTimeState* state,
-                                  bool useCredentials, const EventLogObserver& observer = {});
+                                                bool useCredentials,
+                                                const EventLogObserver& observer = {});
 
 // The text of a clock step in milliseconds: ">24 hours", "%3.1lf hours", "%3.1lf minutes",
 // "%3.1lf seconds" or "%ld milliseconds".

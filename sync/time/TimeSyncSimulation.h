@@ -27,6 +27,6 @@ struct SimulatedRun {
 
 // Runs SynchronizeTimeWithServer once per offset (milliseconds) on a fresh state.
 KITROSTER_API std::vector<SimulatedRun> SimulateTimeSync(const std::vector<int64_t>& offsetsMs,
-                                           const std::string& server);
+                                                         const std::string& server);
 
 }  // namespace ZRSYNC

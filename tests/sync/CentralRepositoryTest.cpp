@@ -53,6 +53,14 @@ TEST_F(CentralRepositoryTest, Availability) {
     EXPECT_FALSE(c->isCentralRepositoryAvailable({}));
 }
 
+TEST_F(CentralRepositoryTest, NoCentralRootGivesNoMeasurement) {
+    auto c = CSyncConfigurator::CreateInstance("Notes");  // "(local)": no central root
+    HRESULT result = 0;
+    EXPECT_TRUE(c->isCentralRepositoryClockSynchronized(&result));
+    EXPECT_EQ(result, E_ABORT);
+    EXPECT_EQ(w.env.CallCount(kitroster::EnvOp::kOpenFile), 0) << "no probe file anywhere";
+}
+
 TEST_F(CentralRepositoryTest, ClockAgreement) {
     UseServer();
     auto c = CSyncConfigurator::CreateInstance("Notes");

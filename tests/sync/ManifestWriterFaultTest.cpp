@@ -100,6 +100,7 @@ TEST_P(ManifestWriterFaultTest, EveryCallFailingOnceKeepsAWholeGeneration) {
         }
     }
     EXPECT_EQ(trials, 3 * static_cast<int>(calls.size()));
+    RecordProperty("trials", trials);
 }
 
 TEST_P(ManifestWriterFaultTest, CrashAtEveryCallLeavesTheMainName) {
