@@ -1,6 +1,7 @@
 // Running a system command, optionally under the stored share credentials.
 #include "platform/app/KitrosterApp.h"
 #include "platform/process/CommandLine.h"
+#include "sync/ErrorMapping.h"
 #include "sync/SyncLog.h"
 #include "sync/config/SyncRegistry.h"
 #include "sync/machine/MachineMgrModel.h"
@@ -97,7 +98,7 @@ uint32_t CMachineMgrModel::ExecuteASystemCommandAndWaitForCompletion(const char*
             ZRSYNC_LOG(kModule, ZRLOG_INFO,
                        "CMachineMgrModel::ExecuteASystemCommandAndWaitForCompletion() - failed "
                        "(0x%lx) - repeating with zruser credentials...",
-                       static_cast<unsigned long>((code & 0xFFFFu) | 0x80070000u));
+                       static_cast<unsigned long>(static_cast<uint32_t>(HResultFromWin32(code))));
             useDefaultAccount = true;
             again = true;
         }

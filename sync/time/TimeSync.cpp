@@ -5,6 +5,7 @@
 #include "platform/env/Env.h"
 #include "platform/process/HostName.h"
 #include "platform/registry/Registry.h"
+#include "sync/ErrorMapping.h"
 #include "sync/SyncLog.h"
 #include "sync/TickElapsed.h"
 #include "sync/config/SyncRegistry.h"
@@ -146,7 +147,7 @@ HRESULT SynchronizeTimeWithServer(const std::string& server, SyncTimeState* stat
     const uint64_t f1 = env->GetSystemTimeAsFileTime();
 
     if (rc != 0) {
-        const HRESULT hr = static_cast<HRESULT>((rc & 0xFFFFu) | 0x80070000u);
+        const HRESULT hr = HResultFromWin32(rc);
         const uint32_t now = env->GetTickCount();
         bool log = !state.faultReported;
         if (TickElapsed(state.faultTick, now) >= kFaultWindowMs) {
