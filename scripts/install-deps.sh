@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     mobile-broadband-provider-info
+    libpam0g-dev
 )
 if [ "${KITROSTER_WITH_QT:-0}" = 1 ]; then
     packages+=(qt6-base-dev xvfb)

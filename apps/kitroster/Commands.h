@@ -16,5 +16,7 @@ void RegisterEditCommands(CLI::App& app, SCommandContext& ctx);
 void RegisterRegistryCommands(CLI::App& app, SCommandContext& ctx);
 // resolve: video resource resolution.
 void RegisterResolveCommands(CLI::App& app, SCommandContext& ctx);
+// manifest ..., sync ..., timesync ... (SyncCommands.cpp and its neighbours).
+void RegisterSyncCommands(CLI::App& app, SCommandContext& ctx);
 
 }  // namespace kitroster::cli

@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
     RegisterEditCommands(app, ctx);
     RegisterRegistryCommands(app, ctx);
     RegisterResolveCommands(app, ctx);
+    RegisterSyncCommands(app, ctx);
 
     try {
         app.parse(argc, argv);

@@ -1,0 +1,72 @@
+// CZRManifestPersistReader: reads a manifest with retries and backup recovery.
+//
+// Constructing the reader does the whole read of the main file derived from the path
+// (whatever extension the path has):
+//   - a sharing violation (another process writes the file) is retried every 50 ms until
+//     `timeoutMs` has passed, then reported as 0x80070020;
+//   - a missing file (0x80070002, 0x80070003) and an unknown header (0x80041001) are
+//     reported as they are;
+//   - any other failure counts as corruption: the backup (.mf2) is put in place of the
+//     main file and read once more; UsedBackup() then tells that records written by the
+//     last write are missing.
+// Afterwards the reader only holds the results of its last attempt.
+//
+// A full read shares the file with readers only; a header-only read shares it with
+// everybody. Files go through the application's Env.
+// Thread-safety: one thread at a time.
+#pragma once
+
+#include "base/KitrosterExport.h"
+
+#include <string>
+
+#include "catalogue/ZRunknown.h"
+#include "sync/SyncResult.h"
+#include "sync/manifest/ManifestContainer.h"
+
+class CBlockFile;
+
+class IManifestPersistReader {
+  public:
+    virtual HRESULT GetResult() const = 0;
+    virtual bool UsedBackup() const = 0;
+    virtual NResourceItem::CZRauto_ptr<IManifestContainer> GetContainer() const = 0;
+    virtual std::string GetHeaderText() const = 0;
+
+  protected:
+    ~IManifestPersistReader() = default;
+};
+
+class KITROSTER_API CZRManifestPersistReader : public NResourceItem::CZRunknown,
+                                               public IManifestPersistReader {
+  public:
+    static NResourceItem::CZRauto_ptr<CZRManifestPersistReader> CreateInstance(
+        const std::string& path, bool headerOnly, bool validateRecords, unsigned long timeoutMs);
+
+    HRESULT GetResult() const override { return m_result; }
+    bool UsedBackup() const override { return m_usedBackup; }
+    NResourceItem::CZRauto_ptr<IManifestContainer> GetContainer() const override;
+    std::string GetHeaderText() const override { return m_headerText; }
+
+  private:
+    CZRManifestPersistReader(const std::string& path, bool headerOnly, bool validateRecords,
+                             unsigned long timeoutMs);
+
+    void _readWithRecovery(const std::string& path);
+    HRESULT _readFromFile(const std::string& name);
+    HRESULT _readAndValidateHeader(CBlockFile* file);
+    HRESULT _readRecordsIntoSet(CBlockFile* file);
+    // Puts a copy of the backup in place of the main file (through a sibling file and
+    // one rename, so that the main name never names a half-copied file).
+    bool _restoreBackup(const std::string& backup, const std::string& recovery,
+                        const std::string& main);
+
+    NResourceItem::CZRauto_ptr<CZRManifestContainer> m_container;
+    HRESULT m_result = E_UNEXPECTED;
+    unsigned long m_timeoutMs;
+    bool m_headerOnly;
+    bool m_validateRecords;
+    bool m_usedBackup = false;
+    std::string m_headerText;
+    uint64_t m_expectedRecords = 0;  // from the file's size, to size the record set once
+};

@@ -1,0 +1,173 @@
+// Machine operations on the test Env with scripted commands, log-on and impersonation.
+#include <gtest/gtest.h>
+
+#include "testing/log/LogCapture.h"
+#include "sync/ErrorMapping.h"
+#include "sync/config/PasswordCipher.h"
+#include "sync/config/SyncRegistry.h"
+#include "sync/machine/MachineMgrModel.h"
+#include "tests/sync/SyncTestServices.h"
+
+using namespace ZRSYNC;
+
+namespace {
+
+class MachineMgrModelTest : public ::testing::Test {
+  protected:
+    sync_test::SyncWorld w;
+
+    std::string StoredUser() {
+        std::string user, password;
+        GetShareCredentials(&user, &password);
+        return user;
+    }
+    void UseShare(const std::string& root) {
+        SetCommonSettingsUncRoot(root);
+        w.env.CreateDirectory(w.dir.Path("unc"));
+        w.env.CreateDirectory(w.dir.Path("unc/srv"));
+        w.env.CreateDirectory(w.dir.Path("unc/srv/Wavelore"));
+    }
+};
+
+TEST_F(MachineMgrModelTest, SystemAccountIsRoot) {
+    EXPECT_TRUE(CMachineMgrModel::IsRunningUnderSystemAccount());
+    w.identity.uid = 1000;
+    w.identity.user = "SYSTEM";  // the name means nothing here
+    EXPECT_FALSE(CMachineMgrModel::IsRunningUnderSystemAccount());
+}
+
+TEST_F(MachineMgrModelTest, CommandsRetryOnceWithTheDefaultAccount) {
+    struct Case {
+        const char* what;
+        bool useCredentials;
+        std::string storedUser;
+        bool logonAccepts;
+        std::vector<uint32_t> exits;
+        uint32_t result;
+        size_t runs;
+        std::string userAfter;
+        const char* message;
+    } cases[] = {
+        {"retry works", true, "", true, {5, 0}, 0, 2, "zruser", "automatically switched to zruser"},
+        {"retry fails", true, "", true, {5, 7}, 7, 2, "", "clearing credentials"},
+        {"no credentials wanted", false, "", true, {5}, 5, 1, "", nullptr},
+        {"logon refused", true, "op", false, {5}, 5, 1, "op", nullptr},
+        {"stored user", true, "op", true, {0}, 0, 1, "op", "CreateProcessAsUser(net time"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetShareCredentials(c.storedUser, "pw");
+        w.launcher.requests.clear();
+        w.launcher.script.clear();
+        for (uint32_t e : c.exits)
+            w.launcher.Exit(e);
+        w.logon.accept = c.logonAccepts;
+        CLogCapture log("ZRSYNC_ZRSYNCCOMMON=0x2d");
+        uint32_t rc = CMachineMgrModel::ExecuteASystemCommandAndWaitForCompletion(
+            "net time \\\\srv /SET /Y", c.useCredentials);
+        EXPECT_EQ(rc, c.result);
+        ASSERT_EQ(w.launcher.requests.size(), c.runs);
+        EXPECT_EQ(w.launcher.requests[0].argv,
+                  (std::vector<std::string>{"net", "time", "\\\\srv", "/SET", "/Y"}));
+        EXPECT_EQ(StoredUser(), c.userAfter);
+        if (c.message) {
+            EXPECT_TRUE(log.Contains(c.message)) << c.message;
+        }
+    }
+    // Under stored credentials accepted by log-on, root runs the command as the account.
+    SetShareCredentials("op", "pw");
+    w.launcher.requests.clear();
+    w.logon.accept = true;
+    CMachineMgrModel::ExecuteASystemCommandAndWaitForCompletion("true", true);
+    ASSERT_TRUE(w.launcher.requests.back().runAs.has_value());
+    EXPECT_EQ(w.launcher.requests.back().runAs->uid, 4242u);
+    // Not root: the process's own user.
+    w.identity.uid = 1000;
+    CMachineMgrModel::ExecuteASystemCommandAndWaitForCompletion("true", true);
+    EXPECT_FALSE(w.launcher.requests.back().runAs.has_value());
+}
+
+TEST_F(MachineMgrModelTest, StartFailureIsTheSystemError) {
+    w.launcher.NotStarted(2);
+    EXPECT_EQ(CMachineMgrModel::ExecuteASystemCommandAndWaitForCompletion("missing", false), 2u);
+}
+
+TEST_F(MachineMgrModelTest, ShareTestPreconditions) {
+    CMachineMgrModel model;
+    SetCommonSettingsUncRoot("C:\\share");
+    EXPECT_EQ(model.TestCommonSettingsUncRootAccess(2), ZRSYNC_E_NOT_UNC);
+    SetCommonSettingsUncRoot("\\\\ws01\\Wavelore");
+    EXPECT_EQ(model.TestCommonSettingsUncRootAccess(2), ZRSYNC_E_SERVER_IS_LOCAL);
+    UseShare("\\\\srv\\Wavelore");
+    EXPECT_EQ(model.TestCommonSettingsUncRootAccess(0), S_OK);
+    EXPECT_EQ(w.impersonations, (std::vector<std::string>{"impersonate zruser", "revert"}));
+    w.impersonateResult = static_cast<int32_t>(0x80070534);
+    EXPECT_EQ(model.TestCommonSettingsUncRootAccess(0), static_cast<HRESULT>(0x80070534));
+}
+
+TEST_F(MachineMgrModelTest, ShareProbesAndFaults) {
+    CMachineMgrModel model;
+    UseShare("\\\\srv\\Wavelore");
+    EXPECT_EQ(model.TestCommonSettingsUncRootAccess(3), S_OK);
+    EXPECT_FALSE(w.env.FileExists(w.dir.Path("unc/srv/Wavelore/") + CMachineMgrModel::kProbeFile2));
+    struct Case {
+        kitroster::EnvOp op;
+        uint32_t error;
+        const char* message;
+    } cases[] = {
+        {kitroster::EnvOp::kOpenFile, kitroster::kErrorAccessDenied, "failed to open to"},
+        {kitroster::EnvOp::kWrite, kitroster::kErrorDiskFull, "failed to write to"},
+        {kitroster::EnvOp::kClose, kitroster::kErrorIoDevice, "failed to close"},
+        {kitroster::EnvOp::kDeleteFile, kitroster::kErrorAccessDenied, "failed to remove to"},
+    };
+    for (const Case& c : cases) {
+        CLogCapture log("ZRSYNC_ZRSYNCCOMMON=0x2d");
+        w.env.ClearFaults();
+        w.env.FailNth(c.op, 1, c.error, CMachineMgrModel::kProbeFile2);
+        EXPECT_EQ(model.TestCommonSettingsUncRootAccess(2), HResultFromWin32(c.error));
+        EXPECT_TRUE(log.Contains(c.message)) << c.message;
+    }
+    w.env.ClearFaults();
+    SetCommonSettingsUncRoot("\\\\srv\\Missing");
+    EXPECT_EQ(model.TestCommonSettingsUncRootAccess(1), HRESULT_PATH_NOT_FOUND);
+}
+
+TEST_F(MachineMgrModelTest, ClockAndRegistryTests) {
+    CMachineMgrModel model;
+    UseShare("\\\\srv\\Wavelore");
+    const int64_t minute = 60LL * 10000000;
+    struct Case {
+        int64_t offset;
+        uint32_t flags;
+        HRESULT hr;
+        const char* message;
+    } cases[] = {
+        {11 * minute, 4, ZRSYNC_S_CLOCK_OUT_OF_RANGE, "more than 11 minutes ahead"},
+        {10 * minute, 4, S_OK, "Server clock 10 minutes ahead"},
+        {-4 * minute, 4, S_OK, "4 minutes behind of this machine"},
+        {-6 * minute, 4, ZRSYNC_S_CLOCK_OUT_OF_RANGE, "more than 6 minutes behind"},
+        {-6 * minute, 0xC, S_OK, nullptr},  // the registry test's result replaces 0x3EB
+        {0, 8, S_OK, nullptr},
+    };
+    for (const Case& c : cases) {
+        w.server.offset = c.offset;
+        CLogCapture log("ZRSYNC_ZRSYNCCOMMON=0x2d");
+        EXPECT_EQ(model.TestCommonSettingsUncRootAccess(c.flags), c.hr) << c.offset;
+        if (c.message) {
+            EXPECT_TRUE(log.Contains(c.message)) << c.message;
+        }
+    }
+}
+
+TEST(ClockOffsetTextTest, LargestWholeUnit) {
+    struct Case {
+        int64_t seconds;
+        const char* text;
+    } cases[] = {{90, "1 minute"},  {59, "59 seconds"},  {61, "1 minute"},
+                 {7200, "2 hours"}, {-30, "30 seconds"}, {3600, "1 hour"},
+                 {1, "1 second"},   {0, "0 seconds"},    {-7260, "2 hours"}};
+    for (const Case& c : cases)
+        EXPECT_EQ(FormatClockOffset(c.seconds), c.text) << c.seconds;
+}
+
+}  // namespace
