@@ -43,7 +43,9 @@ CString ResourceFileName(const CString& id) {
 }
 
 bool IsSafeResourceId(const CString& id) {
-    if (id.IsEmpty() || id.Find("..") >= 0)
+    // ".." needs no refusal: the file name is always "_RES_" + id + ".zrr", so dots can
+    // never form a path component of their own.
+    if (id.IsEmpty())
         return false;
     for (const char ch : id.str()) {
         const auto byte = static_cast<unsigned char>(ch);

@@ -34,7 +34,8 @@ inline constexpr uint64_t kMaxResourceFileBytes = 16u << 20;
 // "_RES_<id>.zrr".
 KITROSTER_API CString ResourceFileName(const CString& id);
 // False for identifiers that cannot safely be part of a file name: empty text, '\' or
-// '/', "..", ':', control bytes (below 0x20 and 0x7F), and any of * ? " < > |.
+// '/', ':', control bytes (below 0x20 and 0x7F), and any of * ? " < > |. Dots are safe
+// ("A..B", ".."): inside "_RES_<id>.zrr" they never make a component of their own.
 KITROSTER_API bool IsSafeResourceId(const CString& id);
 
 // `folder` and `fileName` joined with exactly one '\' (trailing '\' and '/' of the folder
