@@ -363,6 +363,25 @@ EnvStatus CPosixEnv::MoveFile(const std::string& from, const std::string& to,
     return EnvStatus::Ok();
 }
 
+EnvStatus CPosixEnv::CopyFileAttributes(const std::string& from, const std::string& to) {
+    std::string nativeFrom;
+    std::string nativeTo;
+    if (EnvStatus s = ToNativePath(from, &nativeFrom); !s.ok())
+        return s;
+    if (EnvStatus s = ToNativePath(to, &nativeTo); !s.ok())
+        return s;
+    struct stat source;
+    if (::stat(nativeFrom.c_str(), &source) != 0)
+        return Fail(errno, "stat", from, nativeFrom);
+    // Owner first: chown clears set-id bits, which the mode then restores. Only root (or
+    // the owner, for a group it belongs to) may give a file away; others keep their own.
+    if (::chown(nativeTo.c_str(), source.st_uid, source.st_gid) != 0 && errno != EPERM)
+        return Fail(errno, "chown", to, nativeTo);
+    if (::chmod(nativeTo.c_str(), source.st_mode & 07777) != 0)
+        return Fail(errno, "chmod", to, nativeTo);
+    return EnvStatus::Ok();
+}
+
 EnvStatus CPosixEnv::LinkFile(const std::string& existing, const std::string& newName) {
     std::string nativeExisting;
     std::string nativeNew;

@@ -47,6 +47,7 @@ class KR_ENV_API CPosixEnv : public Env {
     EnvStatus DeleteFile(const std::string& path) override;
     EnvStatus MoveFile(const std::string& from, const std::string& to,
                        bool replaceExisting) override;
+    EnvStatus CopyFileAttributes(const std::string& from, const std::string& to) override;
     EnvStatus LinkFile(const std::string& existing, const std::string& newName) override;
     EnvStatus SyncDirectory(const std::string& path) override;
     EnvStatus FindFiles(const std::string& folder, const std::string& pattern,

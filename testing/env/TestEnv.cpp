@@ -92,11 +92,25 @@ class CTestFile final : public IFile {
 };
 
 const char* EnvOpName(EnvOp op) {
-    static const char* const kNames[] = {
-        "OpenFile",        "Read",        "Write",    "Sync",        "Truncate",
-        "Close",           "GetFileInfo", "Access",   "SetReadOnly", "CreateDirectory",
-        "RemoveDirectory", "DeleteFile",  "MoveFile", "LinkFile",    "SyncDirectory",
-        "FindFiles",       "CreateGuid",  "Sleep"};
+    static const char* const kNames[] = {"OpenFile",
+                                         "Read",
+                                         "Write",
+                                         "Sync",
+                                         "Truncate",
+                                         "Close",
+                                         "GetFileInfo",
+                                         "Access",
+                                         "SetReadOnly",
+                                         "CreateDirectory",
+                                         "RemoveDirectory",
+                                         "DeleteFile",
+                                         "MoveFile",
+                                         "LinkFile",
+                                         "SyncDirectory",
+                                         "FindFiles",
+                                         "CopyFileAttributes",
+                                         "CreateGuid",
+                                         "Sleep"};
     static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(EnvOp::kCount));
     int index = static_cast<int>(op);
     return index >= 0 && index < static_cast<int>(EnvOp::kCount) ? kNames[index] : "?";
@@ -299,6 +313,12 @@ EnvStatus CTestEnv::LinkFile(const std::string& existing, const std::string& new
     if (EnvStatus s = _enter(EnvOp::kLinkFile, existing); !s.ok())
         return s;
     return EnvWrapper::LinkFile(existing, newName);
+}
+
+EnvStatus CTestEnv::CopyFileAttributes(const std::string& from, const std::string& to) {
+    if (EnvStatus s = _enter(EnvOp::kCopyFileAttributes, to); !s.ok())
+        return s;
+    return EnvWrapper::CopyFileAttributes(from, to);
 }
 
 EnvStatus CTestEnv::SyncDirectory(const std::string& path) {

@@ -65,6 +65,7 @@ enum class EnvOp {
     kLinkFile,  // the path matched by faults is the existing file
     kSyncDirectory,
     kFindFiles,
+    kCopyFileAttributes,  // the path matched by faults is the target
     kCreateGuid,
     kSleep,
     kCount  // number of operations, not an operation
@@ -143,6 +144,7 @@ class CTestEnv : public EnvWrapper {
     EnvStatus DeleteFile(const std::string& path) override;
     EnvStatus MoveFile(const std::string& from, const std::string& to,
                        bool replaceExisting) override;
+    EnvStatus CopyFileAttributes(const std::string& from, const std::string& to) override;
     EnvStatus LinkFile(const std::string& existing, const std::string& newName) override;
     EnvStatus SyncDirectory(const std::string& path) override;
     EnvStatus FindFiles(const std::string& folder, const std::string& pattern,
