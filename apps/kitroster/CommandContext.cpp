@@ -1,9 +1,13 @@
 #include "apps/kitroster/CommandContext.h"
 
 #include <cstdio>
+#include <stdexcept>
 
 #include "apps/kitroster/TextEncoding.h"
 #include "catalogue/CatalogueContext.h"
+#include "platform/app/KitrosterApp.h"
+#include "platform/env/Env.h"
+#include "platform/env/PathMapping.h"
 #include "platform/kxcommon/KXCommon.h"
 #include "platform/registry/Registry.h"
 #include "resources/strings/StringTable.h"
@@ -12,6 +16,21 @@ namespace kitroster::cli {
 
 using NResourceItem::CKitrosterFactory;
 using NResourceItem::IKitroster;
+
+namespace {
+
+// The catalogue folder as a person finds it on this machine ("site/SettingsGeneral"), in
+// the catalogue's 8-bit text so that Report converts it once.
+CString NativeCatalogueFolder() {
+    const CString folder = NResourceItem::GetCatalogueFolder();
+    std::string native;
+    if (!GetKitrosterApp().GetEnv()->ToNativePath(folder.str(), &native).ok())
+        return folder;
+    std::string text;
+    return CString(kitroster::Utf8ToCp1252(native, &text) ? text : native);
+}
+
+}  // namespace
 
 void SetAction(CLI::App* sub, SCommandContext& ctx, std::function<int()> run) {
     sub->callback([&ctx, run = std::move(run)] { ctx.action = run; });
@@ -42,6 +61,10 @@ void PrintLine(const CString& line) {
 }
 
 SCatalogue LoadCatalogue() {
+    // A root that cannot be used refuses the command (main reports it, exit 1) before
+    // anything is read or written.
+    if (CString problem; !NResourceItem::CheckSettingsRoot(&problem))
+        throw std::runtime_error(ToUtf8(problem));
     SCatalogue catalogue;
     catalogue.collection = CKitrosterFactory::CreateInstance();
     catalogue.clean = catalogue.collection->Load();
@@ -50,7 +73,7 @@ SCatalogue LoadCatalogue() {
         warning.Format(
             "warning: some resource files in '%s' could not be read (schema mismatch "
             "or read error) and were skipped; see the log for their names",
-            NResourceItem::GetCatalogueFolder().GetString());
+            NativeCatalogueFolder().GetString());
         Report(warning);
     }
     return catalogue;
@@ -69,8 +92,7 @@ int SaveCatalogue(IKitroster* collection) {
     const std::vector<CString> failures = NResourceItem::GetSaveFailures(collection);
     if (saved && failures.empty())
         return kExitOk;
-    CString message =
-        FormatResString(IDS_SAVE_FAILED, NResourceItem::GetCatalogueFolder().GetString());
+    CString message = FormatResString(IDS_SAVE_FAILED, NativeCatalogueFolder().GetString());
     for (const CString& failure : failures)
         message += "\n  " + failure;
     return Report(message);
