@@ -357,8 +357,9 @@ TEST_F(KitrosterCliTest, ASavedFileKeepsItsModeAndOwner) {
     const std::string file = ResourceFile("CAM01").string();
     ASSERT_EQ(::chmod(file.c_str(), 0600), 0);
     const bool root = ::geteuid() == 0;
-    if (root)
+    if (root) {
         ASSERT_EQ(::chown(file.c_str(), 4321, 4322), 0);
+    }
     ASSERT_EQ(Run({"set", "CAM01", "--name", "Private"}).code, 0);
     struct stat st = {};
     ASSERT_EQ(::stat(file.c_str(), &st), 0);
