@@ -42,8 +42,9 @@ int UsageError(const std::string& message);
 void PrintLine(const CString& line);
 
 // A loaded catalogue; throws std::runtime_error when the settings root cannot be used
-// (CheckSettingsRoot), which main reports as a refusal. `clean` is false when Load reported a file it could not accept
-// (schema mismatch or read failure); a warning has been printed then.
+// (CheckSettingsRoot), which main reports as a refusal. `clean` is false when Load
+// reported a file it could not accept (schema mismatch or read failure); a warning has
+// been printed then.
 struct SCatalogue {
     NResourceItem::CZRauto_ptr<NResourceItem::IKitroster> collection;
     bool clean = true;
