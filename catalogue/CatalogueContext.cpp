@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/kxcommon/KXCommon.h"
+#include "platform/registry/Registry.h"
 
 namespace NResourceItem {
 
@@ -35,7 +36,26 @@ CString GetSettingsRoot() {
 }
 
 CString GetCatalogueFolder() {
-    return GetSettingsRoot() + "SettingsGeneral";
+    const CString root = GetSettingsRoot();
+    return root.IsEmpty() ? CString() : root + "SettingsGeneral";
+}
+
+bool CheckSettingsRoot(CString* problem) {
+    problem->Empty();
+    {
+        std::lock_guard<std::mutex> lock(g_rootMutex);
+        if (!g_rootOverride.IsEmpty())
+            return true;
+    }
+    bool tooLong = false;
+    ResolveSettingsRoot(/*writeBackMissing=*/true, &tooLong);
+    if (!tooLong)
+        return true;
+    problem->Format(
+        "the registry value LocalRoot under Software\\Corvent\\ZRSync\\LocalSettings "
+        "is longer than %u characters and cannot be used as the settings root",
+        static_cast<unsigned>(kitroster::CRegistry::kMaxStringRead));
+    return false;
 }
 
 CString ResourceFileName(const CString& id) {
@@ -43,7 +63,9 @@ CString ResourceFileName(const CString& id) {
 }
 
 bool IsSafeResourceId(const CString& id) {
-    if (id.IsEmpty() || id.Find("..") >= 0)
+    // ".." needs no refusal: the file name is always "_RES_" + id + ".zrr", so dots can
+    // never form a path component of their own.
+    if (id.IsEmpty())
         return false;
     for (const char ch : id.str()) {
         const auto byte = static_cast<unsigned char>(ch);

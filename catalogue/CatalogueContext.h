@@ -22,10 +22,15 @@ namespace NResourceItem {
 // A trailing separator is added when missing ('/' for a path that starts with '/',
 // otherwise '\').
 KITROSTER_API void SetSettingsRootOverride(const CString& root);
-// The settings root (see above), resolved anew at every call.
+// The settings root (see above), resolved anew at every call; empty text when the
+// registry's value cannot be used (CheckSettingsRoot).
 KITROSTER_API CString GetSettingsRoot();
-// GetSettingsRoot() + "SettingsGeneral".
+// GetSettingsRoot() + "SettingsGeneral"; empty text when the root cannot be used.
 KITROSTER_API CString GetCatalogueFolder();
+// False, with the reason in `*problem`, when the settings root cannot be used: a
+// "LocalRoot" longer than a registry read returns would, cut, name another folder.
+// Callers that change the catalogue check this first.
+KITROSTER_API bool CheckSettingsRoot(CString* problem);
 
 // A resource file holds six short lines; a file larger than this is not one, and reading
 // it whole could exhaust memory.
@@ -34,7 +39,8 @@ inline constexpr uint64_t kMaxResourceFileBytes = 16u << 20;
 // "_RES_<id>.zrr".
 KITROSTER_API CString ResourceFileName(const CString& id);
 // False for identifiers that cannot safely be part of a file name: empty text, '\' or
-// '/', "..", ':', control bytes (below 0x20 and 0x7F), and any of * ? " < > |.
+// '/', ':', control bytes (below 0x20 and 0x7F), and any of * ? " < > |. Dots are safe
+// ("A..B", ".."): inside "_RES_<id>.zrr" they never make a component of their own.
 KITROSTER_API bool IsSafeResourceId(const CString& id);
 
 // `folder` and `fileName` joined with exactly one '\' (trailing '\' and '/' of the folder

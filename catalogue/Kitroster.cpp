@@ -74,6 +74,12 @@ void CKitrosterFactory::OnZRunknownFinalize() {}
 bool CKitrosterFactory::Load() {
     _clear();
     kitroster::Env* env = GetKitrosterApp().GetEnv();
+    // A settings root that cannot be used (a registry value cut short) would make the
+    // folder a relative or a sibling one: nothing is read from or written to it.
+    if (CString problem; !CheckSettingsRoot(&problem)) {
+        ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Load() %s", problem.GetString());
+        return false;
+    }
     m_folder = GetCatalogueFolder();
     std::vector<std::string> names;
     bool allRead = true;
@@ -142,6 +148,10 @@ bool CKitrosterFactory::SaveAllOrNothing() {
 
 bool CKitrosterFactory::_save(bool allOrNothing) {
     m_saveFailures.clear();
+    if (CString problem; !CheckSettingsRoot(&problem)) {
+        _fail("the settings root", problem.GetString());
+        return true;
+    }
     if (m_folder.IsEmpty())
         m_folder = GetCatalogueFolder();
     // Every file that changes is formatted once; the same text is written and remembered.

@@ -1,9 +1,13 @@
 #include "apps/kitroster/CommandContext.h"
 
 #include <cstdio>
+#include <stdexcept>
 
 #include "apps/kitroster/TextEncoding.h"
 #include "catalogue/CatalogueContext.h"
+#include "platform/app/KitrosterApp.h"
+#include "platform/env/Env.h"
+#include "platform/env/PathMapping.h"
 #include "platform/kxcommon/KXCommon.h"
 #include "platform/registry/Registry.h"
 #include "resources/strings/StringTable.h"
@@ -12,6 +16,21 @@ namespace kitroster::cli {
 
 using NResourceItem::CKitrosterFactory;
 using NResourceItem::IKitroster;
+
+namespace {
+
+// The catalogue folder as a person finds it on this machine ("site/SettingsGeneral"), in
+// the catalogue's 8-bit text so that Report converts it once.
+CString NativeCatalogueFolder() {
+    const CString folder = NResourceItem::GetCatalogueFolder();
+    std::string native;
+    if (!GetKitrosterApp().GetEnv()->ToNativePath(folder.str(), &native).ok())
+        return folder;
+    std::string text;
+    return CString(kitroster::Utf8ToCp1252(native, &text) ? text : native);
+}
+
+}  // namespace
 
 void SetAction(CLI::App* sub, SCommandContext& ctx, std::function<int()> run) {
     sub->callback([&ctx, run = std::move(run)] { ctx.action = run; });
@@ -42,6 +61,10 @@ void PrintLine(const CString& line) {
 }
 
 SCatalogue LoadCatalogue(bool forChange) {
+    // A root that cannot be used refuses the command (main reports it, exit 1) before
+    // anything is read or written.
+    if (CString problem; !NResourceItem::CheckSettingsRoot(&problem))
+        throw std::runtime_error(ToUtf8(problem));
     SCatalogue catalogue;
     const CString folder = NResourceItem::GetCatalogueFolder();
     if (forChange) {
@@ -64,12 +87,12 @@ SCatalogue LoadCatalogue(bool forChange) {
         CString warning;
         if (skipped.empty()) {
             warning.Format("warning: the catalogue folder '%s' could not be read",
-                           folder.GetString());
+                           NativeCatalogueFolder().GetString());
         } else {
             warning.Format(
                 "warning: %d resource file(s) in '%s' could not be read and were skipped; "
                 "they are left as they are:",
-                static_cast<int>(skipped.size()), folder.GetString());
+                static_cast<int>(skipped.size()), NativeCatalogueFolder().GetString());
             for (const CString& name : skipped)
                 warning += "\n  " + name;
         }
@@ -94,8 +117,7 @@ int SaveCatalogue(IKitroster* collection, bool allOrNothing) {
     const std::vector<CString> failures = NResourceItem::GetSaveFailures(collection);
     if (saved && failures.empty())
         return kExitOk;
-    CString message =
-        FormatResString(IDS_SAVE_FAILED, NResourceItem::GetCatalogueFolder().GetString());
+    CString message = FormatResString(IDS_SAVE_FAILED, NativeCatalogueFolder().GetString());
     for (const CString& failure : failures)
         message += "\n  " + failure;
     return Report(message);

@@ -43,10 +43,11 @@ int UsageError(const std::string& message);
 // Prints one line on stdout, converted to UTF-8.
 void PrintLine(const CString& line);
 
-// A loaded catalogue. `clean` is false when Load reported a file it could not accept
-// (schema mismatch, read failure, no identifier) or a folder it could not list; a warning
-// naming the skipped files has been printed then. A catalogue loaded for a change holds
-// the catalogue lock until it is destroyed.
+// A loaded catalogue; throws std::runtime_error when the settings root cannot be used
+// (CheckSettingsRoot), which main reports as a refusal. `clean` is false when Load
+// reported a file it could not accept (schema mismatch, read failure, no identifier) or a
+// folder it could not list; a warning naming the skipped files has been printed then. A
+// catalogue loaded for a change holds the catalogue lock until it is destroyed.
 struct SCatalogue {
     NResourceItem::CZRauto_ptr<NResourceItem::IKitroster> collection;
     bool clean = true;

@@ -27,7 +27,14 @@ int main(int argc, char** argv) {
     app.add_option("--registry", ctx.registryFile,
                    "Registry database file (default: $KITROSTER_REGISTRY, else the machine store)");
     app.add_option("--root", ctx.settingsRoot,
-                   "Settings root folder to use instead of the registry's LocalRoot");
+                   "Settings root folder to use instead of the registry's LocalRoot")
+        ->check(CLI::Validator(
+            [](const std::string& root) {
+                // An empty root would silently fall back to the registry's folder.
+                return root.empty() ? std::string("the settings root must not be empty")
+                                    : std::string();
+            },
+            "DIR"));
 
     RegisterListCommands(app, ctx);
     RegisterEditCommands(app, ctx);

@@ -143,6 +143,11 @@ class KR_ENV_API Env {
     // kErrorAlreadyExists. Moves between file systems fail with kErrorNotSameDevice.
     virtual EnvStatus MoveFile(const std::string& from, const std::string& to,
                                bool replaceExisting) = 0;
+    // Gives the file `to` the permission bits and the owner of the file `from`, so that
+    // a replacement keeps who may read it. Failures: `from` or `to` missing (file or path
+    // not found), or their mode could not be set. A change of owner that the caller may
+    // not make (a user replacing another user's file) is skipped, not an error.
+    virtual EnvStatus CopyFileAttributes(const std::string& from, const std::string& to) = 0;
     // Gives an existing file a second name (hard link).
     virtual EnvStatus LinkFile(const std::string& existing, const std::string& newName) = 0;
     // Makes a folder's entries (creations, renames, removals) durable.
@@ -212,6 +217,9 @@ class KR_ENV_API EnvWrapper : public Env {
     EnvStatus MoveFile(const std::string& from, const std::string& to,
                        bool replaceExisting) override {
         return m_target->MoveFile(from, to, replaceExisting);
+    }
+    EnvStatus CopyFileAttributes(const std::string& from, const std::string& to) override {
+        return m_target->CopyFileAttributes(from, to);
     }
     EnvStatus LinkFile(const std::string& existing, const std::string& newName) override {
         return m_target->LinkFile(existing, newName);

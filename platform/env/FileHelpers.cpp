@@ -104,6 +104,13 @@ EnvStatus WriteFileAtomically(Env* env, const std::string& path, const std::stri
             status = closed;
         file.reset();
     }
+    if (status.ok()) {
+        // The replacement keeps the old file's mode and owner: resource files hold
+        // passwords, and a 0600 file must not come back world-readable.
+        status = env->CopyFileAttributes(path, temp);
+        if (status.error() == kErrorFileNotFound)
+            status = EnvStatus::Ok();  // a new file gets the default mode
+    }
     if (status.ok())
         status = env->MoveFile(temp, path, /*replaceExisting=*/true);
     if (!status.ok()) {

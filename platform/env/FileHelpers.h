@@ -29,7 +29,8 @@ KR_ENV_API std::string FolderOfPath(const std::string& path);
 
 // Replaces `path` atomically with `contents`: writes a sibling temporary file whose name
 // starts with ".~" and ends in ".tmp" (so no "_RES_*.zrr" or "*.mfs" pattern matches it),
-// syncs it, renames it over `path` and syncs the folder. On failure the temporary file is
+// syncs it, gives it the mode and owner of an existing `path` (CopyFileAttributes), renames
+// it over `path` and syncs the folder. On failure the temporary file is
 // removed, an existing `path` keeps its old content unless the final folder sync failed,
 // and the status says what failed.
 KR_ENV_API EnvStatus WriteFileAtomically(Env* env, const std::string& path,

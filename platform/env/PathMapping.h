@@ -23,4 +23,12 @@ namespace kitroster {
 // Thread-safety: a pure function.
 EnvStatus MapWindowsPath(const std::string& path, const std::string& uncRoot, std::string* native);
 
+// Path text inside the system is Windows-1252; the file system's names are UTF-8.
+// Windows-1252 text as UTF-8 (the five bytes the code page leaves undefined become the C1
+// controls of that value, so every byte converts and the conversion can be undone).
+KR_ENV_API std::string Cp1252ToUtf8(const std::string& text);
+// UTF-8 text as Windows-1252; false (and `*text` unspecified) when `utf8` is not
+// well-formed UTF-8 or holds a character the code page lacks.
+KR_ENV_API bool Utf8ToCp1252(const std::string& utf8, std::string* text);
+
 }  // namespace kitroster

@@ -115,7 +115,49 @@ std::string CPosixEnv::GetUncRoot() const {
 }
 
 EnvStatus CPosixEnv::ToNativePath(const std::string& path, std::string* native) {
-    return MapWindowsPath(path, GetUncRoot(), native);
+    const std::string uncRoot = GetUncRoot();
+    const std::string utf8 = Cp1252ToUtf8(path);
+    if (utf8 == path)  // ASCII: nothing to convert
+        return MapWindowsPath(path, uncRoot, native);
+    // The UNC root is native text already, so the text is converted before mapping.
+    // Separators, dots and the refused bytes are ASCII, which UTF-8 keeps, so both forms
+    // map to the same components.
+    std::string converted;
+    std::string raw;
+    if (EnvStatus s = MapWindowsPath(utf8, uncRoot, &converted); !s.ok())
+        return s;
+    if (EnvStatus s = MapWindowsPath(path, uncRoot, &raw); !s.ok())
+        return s;
+    // A name on disk that is not UTF-8 was listed as its raw bytes (FindFiles); such a
+    // component keeps its bytes when only that spelling exists, so it opens again.
+    native->clear();
+    size_t ci = 0;
+    size_t ri = 0;
+    while (ci <= converted.size() && ri <= raw.size()) {
+        size_t cEnd = converted.find('/', ci);
+        size_t rEnd = raw.find('/', ri);
+        if (cEnd == std::string::npos)
+            cEnd = converted.size();
+        if (rEnd == std::string::npos)
+            rEnd = raw.size();
+        const std::string cPart = converted.substr(ci, cEnd - ci);
+        const std::string rPart = raw.substr(ri, rEnd - ri);
+        std::string chosen = cPart;
+        if (cPart != rPart) {
+            struct stat st;
+            if (::lstat((*native + cPart).c_str(), &st) != 0 && errno == ENOENT &&
+                ::lstat((*native + rPart).c_str(), &st) == 0) {
+                chosen = rPart;
+            }
+        }
+        *native += chosen;
+        if (cEnd == converted.size())
+            break;
+        *native += '/';
+        ci = cEnd + 1;
+        ri = rEnd + 1;
+    }
+    return EnvStatus::Ok();
 }
 
 EnvStatus CPosixEnv::OpenFile(const std::string& path, const OpenOptions& options,
@@ -409,6 +451,25 @@ EnvStatus CPosixEnv::MoveFile(const std::string& from, const std::string& to,
     return EnvStatus::Ok();
 }
 
+EnvStatus CPosixEnv::CopyFileAttributes(const std::string& from, const std::string& to) {
+    std::string nativeFrom;
+    std::string nativeTo;
+    if (EnvStatus s = ToNativePath(from, &nativeFrom); !s.ok())
+        return s;
+    if (EnvStatus s = ToNativePath(to, &nativeTo); !s.ok())
+        return s;
+    struct stat source;
+    if (::stat(nativeFrom.c_str(), &source) != 0)
+        return Fail(errno, "stat", from, nativeFrom);
+    // Owner first: chown clears set-id bits, which the mode then restores. Only root (or
+    // the owner, for a group it belongs to) may give a file away; others keep their own.
+    if (::chown(nativeTo.c_str(), source.st_uid, source.st_gid) != 0 && errno != EPERM)
+        return Fail(errno, "chown", to, nativeTo);
+    if (::chmod(nativeTo.c_str(), source.st_mode & 07777) != 0)
+        return Fail(errno, "chmod", to, nativeTo);
+    return EnvStatus::Ok();
+}
+
 EnvStatus CPosixEnv::LinkFile(const std::string& existing, const std::string& newName) {
     std::string nativeExisting;
     std::string nativeNew;
@@ -475,9 +536,13 @@ EnvStatus CPosixEnv::FindFiles(const std::string& folder, const std::string& pat
         struct dirent* entry = ::readdir(dir);
         if (!entry)
             break;
-        const std::string name = entry->d_name;
+        std::string name = entry->d_name;
         if (name == "." || name == "..")
             continue;
+        // File names are UTF-8; one that is not (or holds a character Windows-1252 lacks)
+        // keeps its bytes, which ToNativePath maps back to the same name.
+        if (std::string text; Utf8ToCp1252(name, &text))
+            name = std::move(text);
         if (MatchWildcard(pattern, name))
             names->push_back(name);
     }

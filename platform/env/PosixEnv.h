@@ -2,6 +2,9 @@
 //
 // Windows-form path text is mapped at the system-call boundary by MapWindowsPath
 // (PathMapping.h); UNC paths "\\server\share\rest" lead to <UNC root>/server/share/rest.
+// The Windows-1252 text becomes UTF-8 there, and listed names come back as Windows-1252;
+// a listed name that is not UTF-8 keeps its bytes, and a component with those bytes is
+// used as it is when only that spelling exists on disk, so such a file opens again.
 // The process-wide instance (Env::Default()) takes its UNC root from $KITROSTER_UNC_ROOT
 // when set, else "/net" (the automounter's convention). The registry value "UNCRoot"
 // (string) under "Software\Corvent\Utilities\Kitroster\Platform" is applied by whoever
@@ -49,6 +52,7 @@ class KR_ENV_API CPosixEnv : public Env {
     EnvStatus DeleteFile(const std::string& path) override;
     EnvStatus MoveFile(const std::string& from, const std::string& to,
                        bool replaceExisting) override;
+    EnvStatus CopyFileAttributes(const std::string& from, const std::string& to) override;
     EnvStatus LinkFile(const std::string& existing, const std::string& newName) override;
     EnvStatus SyncDirectory(const std::string& path) override;
     EnvStatus LockFile(const std::string& path, std::unique_ptr<IFileLock>* lock) override;

@@ -34,11 +34,14 @@ KR_KXCOMMON_API CString DecryptPassword(const CString& stored);
 // is read at every call, so a key file replaced while the process runs takes effect at once.
 
 // The settings root: the registry value "LocalRoot" (string) under
-// "Software\Corvent\ZRSync\LocalSettings", else GetAppDir() when it is missing or empty.
-// With `writeBackMissing` a missing value is written back as empty text, as the catalogue
-// does; the study-mode folders only read. Every reader of the settings root resolves it
-// here.
-KR_KXCOMMON_API CString ResolveSettingsRoot(bool writeBackMissing);
+// "Software\Corvent\ZRSync\LocalSettings", else GetAppDir() when it is missing, empty or
+// of another type. With `writeBackMissing` a missing value is written back as empty text,
+// as the catalogue does; a value of another type is left alone, as the registry leaves
+// every value; the study-mode folders only read. A stored text longer than a registry
+// read returns (CRegistry::kMaxStringRead) would name another folder once cut: the root is
+// then empty text, unusable, and `*tooLong` (when given) is set. Every reader of the
+// settings root resolves it here.
+KR_KXCOMMON_API CString ResolveSettingsRoot(bool writeBackMissing, bool* tooLong = nullptr);
 
 // Study modes select which settings a recording uses. Mode 11 is the sleep-study mode.
 // The local settings folder for mode M: the settings root followed by the folder name of

@@ -1,4 +1,5 @@
 // Settings folders by study mode, below the settings root the catalogue uses too.
+#include <optional>
 #include <string>
 
 #include "platform/app/KitrosterApp.h"
@@ -17,21 +18,33 @@ CString GetSettingsDirNameByStudyMode(int studyMode) {
     return CString(studyMode == kSleepStudyMode ? "SettingsSleep" : "SettingsGeneral");
 }
 
-CString ResolveSettingsRoot(bool writeBackMissing) {
+CString ResolveSettingsRoot(bool writeBackMissing, bool* tooLong) {
+    if (tooLong)
+        *tooLong = false;
     kitroster::CRegistry& registry = GetKitrosterApp().GetRegistry();
-    std::string root;
-    if (!registry.QueryString(kLocalSettingsKey, kLocalRootValue, &root)) {
+    const std::optional<kitroster::RegValue> stored =
+        registry.QueryValue(kLocalSettingsKey, kLocalRootValue);
+    if (!stored) {
         // A missing value is written back empty so that an administrator finds it; an
         // unavailable store ignores the write.
         if (writeBackMissing)
             registry.SetString(kLocalSettingsKey, kLocalRootValue, "");
-        root.clear();
+        return GetAppDir();
     }
-    return root.empty() ? GetAppDir() : CString(std::move(root));
+    if (stored->type != kitroster::RegType::kString || stored->text.empty())
+        return GetAppDir();
+    if (stored->text.size() > kitroster::CRegistry::kMaxStringRead) {
+        if (tooLong)
+            *tooLong = true;
+        return CString();
+    }
+    return CString(stored->text);
 }
 
 CString GetLocalAppSettingsDirByStudyMode(int studyMode) {
     std::string root = ResolveSettingsRoot(/*writeBackMissing=*/false).str();
+    if (root.empty())
+        return CString();  // no usable root
     const char separator = root.find('\\') != std::string::npos ? '\\' : '/';
     if (root.back() != '\\' && root.back() != '/')
         root += separator;

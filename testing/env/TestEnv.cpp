@@ -97,7 +97,8 @@ const char* EnvOpName(EnvOp op) {
         "OpenFile",        "Read",        "Write",    "Sync",        "Truncate",
         "Close",           "GetFileInfo", "Access",   "SetReadOnly", "CreateDirectory",
         "RemoveDirectory", "DeleteFile",  "MoveFile", "LinkFile",    "SyncDirectory",
-        "FindFiles",       "LockFile",    "CreateGuid",  "Sleep"};
+        "FindFiles",       "LockFile",    "CopyFileAttributes",      "CreateGuid",
+        "Sleep"};
     static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(EnvOp::kCount));
     int index = static_cast<int>(op);
     return index >= 0 && index < static_cast<int>(EnvOp::kCount) ? kNames[index] : "?";
@@ -300,6 +301,12 @@ EnvStatus CTestEnv::LinkFile(const std::string& existing, const std::string& new
     if (EnvStatus s = _enter(EnvOp::kLinkFile, existing); !s.ok())
         return s;
     return EnvWrapper::LinkFile(existing, newName);
+}
+
+EnvStatus CTestEnv::CopyFileAttributes(const std::string& from, const std::string& to) {
+    if (EnvStatus s = _enter(EnvOp::kCopyFileAttributes, to); !s.ok())
+        return s;
+    return EnvWrapper::CopyFileAttributes(from, to);
 }
 
 EnvStatus CTestEnv::SyncDirectory(const std::string& path) {

@@ -66,6 +66,7 @@ enum class EnvOp {
     kSyncDirectory,
     kFindFiles,
     kLockFile,
+    kCopyFileAttributes,  // the path matched by faults is the target
     kCreateGuid,
     kSleep,
     kCount  // number of operations, not an operation
@@ -144,6 +145,7 @@ class CTestEnv : public EnvWrapper {
     EnvStatus DeleteFile(const std::string& path) override;
     EnvStatus MoveFile(const std::string& from, const std::string& to,
                        bool replaceExisting) override;
+    EnvStatus CopyFileAttributes(const std::string& from, const std::string& to) override;
     EnvStatus LinkFile(const std::string& existing, const std::string& newName) override;
     EnvStatus SyncDirectory(const std::string& path) override;
     EnvStatus LockFile(const std::string& path, std::unique_ptr<IFileLock>* lock) override;

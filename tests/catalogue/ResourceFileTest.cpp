@@ -154,7 +154,7 @@ TEST_F(ResourceFileTest, FailedWriteLeavesTheOldFileIntact) {
 
 TEST_F(ResourceFileTest, UnsafeIdentifiersAreNeverWritten) {
     const std::vector<const char*> unsafe = {"../X", "A\\B", "A:B", "A/B", "A*",   "A?",
-                                             "A\"B", "A<B",  "A>B", "A|B", "A\tB", ".."};
+                                             "A\"B", "A<B",  "A>B", "A|B", "A\tB", "..\\X"};
     for (const char* id : unsafe) {
         EXPECT_FALSE(IsSafeResourceId(id)) << id;
         CLogCapture log("KITROSTER=0x2d");
@@ -165,7 +165,7 @@ TEST_F(ResourceFileTest, UnsafeIdentifiersAreNeverWritten) {
         EXPECT_TRUE(log.Contains(item->get_ID().str(), ZRLOG_FAILURE)) << id;
     }
     EXPECT_FALSE(IsSafeResourceId(""));
-    for (const char* id : {"CAM1", "SRV-01.A", "R\xc9SUM\xc9", "A B"}) {
+    for (const char* id : {"CAM1", "SRV-01.A", "R\xc9SUM\xc9", "A B", "A..B", "..", "A.."}) {
         EXPECT_TRUE(IsSafeResourceId(id)) << id;
     }
 }

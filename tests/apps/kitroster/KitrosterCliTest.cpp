@@ -1,6 +1,7 @@
 // Runs the kitroster binary on a private copy of the demo site with a private registry
 // file, and checks what it prints, what it leaves on disk and its exit codes.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -514,6 +515,105 @@ TEST_F(KitrosterCliTest, RegistryCommandsReportAStoreTheyCannotUse) {
         }
     }
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
+}
+
+TEST_F(KitrosterCliTest, ASavedFileKeepsItsModeAndOwner) {
+    const std::string file = ResourceFile("CAM01").string();
+    ASSERT_EQ(::chmod(file.c_str(), 0600), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(file.c_str(), 4321, 4322), 0);
+    }
+    ASSERT_EQ(Run({"set", "CAM01", "--name", "Private"}).code, 0);
+    struct stat st = {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    if (root) {
+        EXPECT_EQ(st.st_uid, 4321u);
+        EXPECT_EQ(st.st_gid, 4322u);
+    }
+    EXPECT_EQ(Shown("CAM01", "NAME"), "Private");
+}
+
+TEST_F(KitrosterCliTest, NonAsciiRootsAndNamesAreTheFileSystemsUtf8Names) {
+    const fs::path utf8Root = m_dir / "d\xC3\xA9";
+    fs::rename(m_site, utf8Root);
+    auto runIn = [&](std::initializer_list<std::string> args) {
+        std::vector<std::string> all = {"--root", utf8Root.string()};
+        all.insert(all.end(), args);
+        switch (all.size()) {
+            case 3:
+                return Run({all[0], all[1], all[2]}, false);
+            case 4:
+                return Run({all[0], all[1], all[2], all[3]}, false);
+            case 5:
+                return Run({all[0], all[1], all[2], all[3], all[4]}, false);
+            default:
+                return Run({all[0], all[1], all[2], all[3], all[4], all[5]}, false);
+        }
+    };
+    EXPECT_EQ(Lines(runIn({"list"}).out).size(), 9u);
+    EXPECT_EQ(runIn({"add", "CAM09", "CAMERA_IP"}).code, 0);
+    EXPECT_TRUE(fs::exists(utf8Root / "SettingsGeneral" / "_RES_CAM09.zrr"));
+    EXPECT_FALSE(fs::exists(m_dir / "d\xE9"));
+
+    // A peer's file stored under its UTF-8 name is changed and deleted in place.
+    const fs::path peer = utf8Root / "SettingsGeneral" / "_RES_CAM\xC3\x89.zrr";
+    std::ofstream(peer, std::ios::binary)
+        << "<SCMA> {1000}\r\n<ID> {CAM\xC9}\r\n<TYPE> {CAMERA_IP}\r\n<NAME> {}\r\n<CONN> {}\r\n"
+           "<CAPS> {}\r\n";
+    ASSERT_EQ(runIn({"set", "CAM\xC3\x89", "--name", "Peer"}).code, 0);
+    EXPECT_THAT(ReadFile(peer), HasSubstr("{Peer}"));
+    EXPECT_EQ(Lines(runIn({"list"}).out).size(), 11u);  // no second copy
+    ASSERT_EQ(runIn({"delete", "CAM\xC3\x89"}).code, 0);
+    EXPECT_FALSE(fs::exists(peer));
+    EXPECT_EQ(Lines(runIn({"list"}).out).size(), 10u);
+}
+
+TEST_F(KitrosterCliTest, SettingsRootsThatCannotBeUsedAreRefused) {
+    EXPECT_EQ(Run({"--root", "", "list"}, false).code, 2);
+    EXPECT_EQ(Run({"list", "--root", ""}, false).code, 2);
+
+    // A LocalRoot longer than a registry read would be cut to a sibling folder's name.
+    const std::string key = "Software\\Corvent\\ZRSync\\LocalSettings";
+    const fs::path cut = m_dir / std::string(200, 'a') / std::string(200, 'b');
+    const std::string longRoot = (cut / std::string(200, 'c')).string() + "/";
+    ASSERT_EQ(Run({"reg", "set", key, "LocalRoot", "--sz", longRoot}, false).code, 0);
+    SResult add = Run({"add", "CAM09", "CAMERA_IP"}, false);
+    EXPECT_EQ(add.code, 1);
+    EXPECT_THAT(add.err, HasSubstr("LocalRoot"));
+    EXPECT_THAT(add.err, HasSubstr("499"));
+    EXPECT_FALSE(fs::exists(cut.parent_path()));
+    EXPECT_EQ(Run({"list"}, false).code, 1);
+
+    // A LocalRoot of another type is left as it is.
+    ASSERT_EQ(Run({"reg", "set", key, "LocalRoot", "--dword", "5"}, false).code, 0);
+    Run({"list"}, false);
+    EXPECT_EQ(Run({"reg", "get", key, "LocalRoot"}, false).out, "5\n");
+}
+
+TEST_F(KitrosterCliTest, MessagesShowNativePaths) {
+    std::ofstream(ResourceFile("NEWER"), std::ios::binary)
+        << "<SCMA> {1001}\r\n<ID> {NEWER}\r\n<TYPE> {CAMERA_IP}\r\n<NAME> {}\r\n<CONN> {}\r\n"
+           "<CAPS> {}\r\n";
+    std::string windowsForm = m_site.string();
+    std::replace(windowsForm.begin(), windowsForm.end(), '/', '\\');
+    SResult list = Run({"--root", windowsForm, "list"}, false);
+    EXPECT_EQ(list.code, 1);
+    EXPECT_THAT(list.err, HasSubstr((m_site / "SettingsGeneral").string()));
+    EXPECT_THAT(list.err, Not(HasSubstr("\\")));
+}
+
+TEST_F(KitrosterCliTest, IdentifiersWithDotsInsideAreSavedAndDeleted) {
+    // The tool's own add refuses dots; such identifiers come from peers' files.
+    std::ofstream(ResourceFile("A..B"), std::ios::binary)
+        << "<SCMA> {1000}\r\n<ID> {A..B}\r\n<TYPE> {CAMERA_IP}\r\n<NAME> {}\r\n<CONN> {}\r\n"
+           "<CAPS> {}\r\n";
+    ASSERT_EQ(Run({"set", "A..B", "--name", "Dots"}).code, 0);
+    EXPECT_EQ(Shown("A..B", "NAME"), "Dots");
+    ASSERT_EQ(Run({"delete", "A..B"}).code, 0);
+    EXPECT_FALSE(fs::exists(ResourceFile("A..B")));
+    EXPECT_EQ(Lines(Run({"list"}).out).size(), 9u);
 }
 
 }  // namespace

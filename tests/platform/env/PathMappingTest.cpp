@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/env/PathMapping.h"
 #include "platform/env/PosixEnv.h"
 
 namespace kitroster {
@@ -45,6 +46,29 @@ TEST(PathMapping, WindowsFormTextBecomesNativePaths) {
     std::string withNul("/tmp/a\0b", 8);
     std::string native;
     EXPECT_EQ(env.ToNativePath(withNul, &native).error(), kErrorInvalidName);
+}
+
+TEST(PathMapping, Windows1252TextIsUtf8OnDisk) {
+    // Every byte converts, and back: file names of any Windows-1252 text round-trip.
+    for (int byte = 1; byte < 256; ++byte) {
+        const std::string text(1, static_cast<char>(byte));
+        std::string back;
+        ASSERT_TRUE(Utf8ToCp1252(Cp1252ToUtf8(text), &back)) << byte;
+        EXPECT_EQ(back, text) << byte;
+    }
+    std::string text;
+    EXPECT_FALSE(Utf8ToCp1252("\xE9", &text));          // not UTF-8
+    EXPECT_FALSE(Utf8ToCp1252("\xC3", &text));          // cut short
+    EXPECT_FALSE(Utf8ToCp1252("\xC0\xAF", &text));      // overlong '/'
+    EXPECT_FALSE(Utf8ToCp1252("\xE6\x97\xA5", &text));  // not in the code page
+
+    // The UNC root is native text already and is not converted a second time.
+    CPosixEnv env("/srv/r\xC3\xA9");
+    std::string native;
+    ASSERT_TRUE(env.ToNativePath("\\\\h\\s\\d\xE9\\\x80", &native).ok());
+    EXPECT_EQ(native, "/srv/r\xC3\xA9/h/s/d\xC3\xA9/\xE2\x82\xAC");
+    ASSERT_TRUE(env.ToNativePath("/srv/d\xE9", &native).ok());
+    EXPECT_EQ(native, "/srv/d\xC3\xA9");
 }
 
 TEST(PathMapping, UncRootCanChangeAtRunTime) {

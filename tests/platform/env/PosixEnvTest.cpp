@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -146,6 +147,39 @@ TEST_F(PosixEnvTest, FindFilesMatchesWindowsWildcardsWithoutCase) {
     std::vector<std::string> names{"stale"};
     EXPECT_EQ(m_env.FindFiles(W("missing"), "*", &names).error(), kErrorPathNotFound);
     EXPECT_TRUE(names.empty());
+}
+
+TEST_F(PosixEnvTest, PathTextIsUtf8OnDiskAndForeignNamesRoundTrip) {
+    auto nativeExists = [&](const std::string& name) {
+        struct stat st;
+        return ::lstat(m_dir.Path(name).c_str(), &st) == 0;
+    };
+    // Windows-1252 text reaches the disk as UTF-8, through folders too.
+    ASSERT_TRUE(m_env.CreateDirectory(W("d\xE9")).ok());
+    EXPECT_TRUE(nativeExists("d\xC3\xA9"));
+    EXPECT_FALSE(nativeExists("d\xE9"));
+    ASSERT_TRUE(m_env.WriteStringToFile(W("d\xE9\\_RES_\x80.zrr"), "euro").ok());
+    EXPECT_TRUE(nativeExists("d\xC3\xA9/_RES_\xE2\x82\xAC.zrr"));
+
+    // A peer's UTF-8 name lists as Windows-1252 and that name reaches the same file.
+    ASSERT_EQ(::close(::creat(m_dir.Path("_RES_CAM\xC3\x89.zrr").c_str(), 0644)), 0);
+    // Names that are not UTF-8, or hold a character the code page lacks, keep their bytes
+    // and open, replace and delete the file they came from.
+    ASSERT_EQ(::close(::creat(m_dir.Path("_RES_RAW\xE9.zrr").c_str(), 0644)), 0);
+    ASSERT_EQ(::close(::creat(m_dir.Path("_RES_\xE6\x97\xA5.zrr").c_str(), 0644)), 0);
+    using Names = std::vector<std::string>;
+    const Names listed = Find("_RES_*.zrr");
+    EXPECT_EQ(listed, (Names{"_RES_CAM\xC9.zrr", "_RES_RAW\xE9.zrr", "_RES_\xE6\x97\xA5.zrr"}));
+    for (const std::string& name : listed) {
+        ASSERT_TRUE(m_env.WriteStringToFile(W(name), "new").ok()) << name;
+        std::string text;
+        ASSERT_TRUE(m_env.ReadFileToString(W(name), &text).ok()) << name;
+        EXPECT_EQ(text, "new");
+        EXPECT_EQ(Find("_RES_*.zrr").size(), 3u) << name << ": no second copy";
+    }
+    for (const std::string& name : listed)
+        EXPECT_TRUE(m_env.DeleteFile(W(name)).ok()) << name;
+    EXPECT_TRUE(Find("_RES_*.zrr").empty());
 }
 
 TEST_F(PosixEnvTest, ReadOnlyFilesRefuseWritersEvenForRoot) {

@@ -209,6 +209,32 @@ TEST(KXCommon, SettingsFoldersByStudyMode) {
     registry.DeleteValue(key, "LocalRoot");
 }
 
+TEST(KXCommon, SettingsRootNeverUsesACutValueAndLeavesOtherTypesAlone) {
+    CRegistry& registry = CRegistry::Machine();
+    const char* key = "Software\\Corvent\\ZRSync\\LocalSettings";
+    ScopedEnvVar forced("KITROSTER_APPDIR", "/opt/kr/");
+    bool tooLong = true;
+
+    // A value of another type falls back to the application folder and stays as it is.
+    ASSERT_TRUE(registry.SetDword(key, "LocalRoot", 7));
+    EXPECT_EQ(ResolveSettingsRoot(/*writeBackMissing=*/true, &tooLong), CString("/opt/kr/"));
+    EXPECT_FALSE(tooLong);
+    uint32_t dword = 0;
+    EXPECT_TRUE(registry.QueryDword(key, "LocalRoot", &dword));
+    EXPECT_EQ(dword, 7u);
+
+    // The longest readable text is used; one character more would be cut, so none is.
+    const std::string longest = "/srv/" + std::string(CRegistry::kMaxStringRead - 6, 'a') + "/";
+    ASSERT_TRUE(registry.SetString(key, "LocalRoot", longest));
+    EXPECT_EQ(ResolveSettingsRoot(true, &tooLong), CString(longest));
+    EXPECT_FALSE(tooLong);
+    ASSERT_TRUE(registry.SetString(key, "LocalRoot", longest + "b/"));
+    EXPECT_EQ(ResolveSettingsRoot(true, &tooLong), CString());
+    EXPECT_TRUE(tooLong);
+    EXPECT_EQ(GetLocalAppSettingsDirByStudyMode(1), CString());
+    registry.DeleteValue(key, "LocalRoot");
+}
+
 TEST(KXCommon, UncRootFromTheRegistryUnlessTheEnvironmentSaysOtherwise) {
     kitroster::CPosixEnv* env = kitroster::CPosixEnv::Default();
     const std::string before = env->GetUncRoot();
