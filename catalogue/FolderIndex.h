@@ -12,7 +12,9 @@
 // A file whose modification time was less than kSettleTime old when it was read (or lies
 // in the future) is read again at every lookup until a read happens after it settled: a
 // rewrite within the same timestamp tick with the same size is invisible to a stat.
-// A file that could not be read is not remembered, so it is tried again next time.
+// A file that could not be read is not remembered, so it is tried again next time. A file
+// that becomes unreadable without a change in size or time (its permissions) keeps giving
+// what it gave when last read, where a full Load would skip it.
 //
 // Every file operation and the clock go through the application's Env.
 //

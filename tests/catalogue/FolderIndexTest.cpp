@@ -98,9 +98,10 @@ TEST(FolderIndex, AnswersAsFullLoadAcrossChanges) {
              }
          },
          0},
-        {"unreadable file",
+        {"unreadable after a rewrite",
          [&] {
              site.env().FailFrom(EnvOp::kOpenFile, 1, kitroster::kErrorAccessDenied, "_RES_A.");
+             write("_RES_A.zrr", CTestSite::ResourceText("A", "T", "IP=8;"));
          },
          1},  // a failed read is not remembered: tried again every time
         {"readable again", [&] { site.env().ClearFaults(); }, 0},
