@@ -27,12 +27,15 @@ struct CFileEntry {
     bool counted = false;  // false: Load skips the file (schema, no identifier)
     CString key;           // upper-cased identifier
     std::string text;      // the file's content, parsed anew for every answer
+    uint64_t seen = 0;     // the last refresh that listed the file (0: none yet)
 };
 
 struct CFolderState {
-    kitroster::Env* env = nullptr;   // the Env the entries were read through
-    std::vector<std::string> names;  // folder order of the last listing
-    std::unordered_map<std::string, CFileEntry> entries;
+    kitroster::Env* env = nullptr;  // the Env the entries were read through
+    uint64_t refresh = 0;
+    std::unordered_map<std::string, CFileEntry> entries;  // by file name
+    // The entries of the last listing in folder order (map nodes do not move).
+    std::vector<const CFileEntry*> order;
 };
 
 std::mutex g_mutex;
@@ -71,31 +74,29 @@ bool _refresh(kitroster::Env* env, const CString& folder, CFolderState* state) {
     std::vector<std::string> names;
     if (!env->FindFiles(folder.str(), kResourceFilePattern, &names).ok())
         return false;
-    std::unordered_map<std::string, CFileEntry> entries;
-    entries.reserve(names.size());
-    std::vector<std::string> present;
-    present.reserve(names.size());
-    for (std::string& name : names) {
+    const uint64_t refresh = ++state->refresh;
+    state->order.clear();
+    state->order.reserve(names.size());
+    for (const std::string& name : names) {
         kitroster::FileInfo info;
         const bool stated =
             env->GetFileInfo(JoinCataloguePath(folder, CString(name)).str(), &info).ok();
         if (stated && info.isDirectory)
             continue;  // Load cannot open a folder either
-        const auto old = state->entries.find(name);
-        CFileEntry entry;
-        if (stated && old != state->entries.end() && old->second.settled &&
-            old->second.size == info.size && old->second.lastWriteTime == info.lastWriteTime) {
-            entry = std::move(old->second);
-        } else if (!_read_entry(env, folder, name, info, &entry)) {
-            continue;
-        } else if (!stated) {
-            entry.settled = false;  // nothing to compare with next time: read it again
+        CFileEntry& entry = state->entries[name];
+        const bool known = entry.seen != 0;
+        if (!stated || !known || !entry.settled || entry.size != info.size ||
+            entry.lastWriteTime != info.lastWriteTime) {
+            if (!_read_entry(env, folder, name, info, &entry))
+                continue;  // left unseen, so dropped below
+            if (!stated)
+                entry.settled = false;  // nothing to compare with next time: read it again
         }
-        present.push_back(name);
-        entries.emplace(std::move(name), std::move(entry));
+        entry.seen = refresh;
+        state->order.push_back(&entry);
     }
-    state->names = std::move(present);
-    state->entries = std::move(entries);
+    // Files gone from the folder, and files that could not be read, are forgotten.
+    std::erase_if(state->entries, [&](const auto& item) { return item.second.seen != refresh; });
     return true;
 }
 
@@ -116,10 +117,9 @@ CZRauto_ptr<IResourceItem> FindInFolderIndex(const CString& folder, const CStrin
             return {};
         }
         // Load replaces an identifier by every later file that carries it.
-        for (auto name = state.names.rbegin(); name != state.names.rend(); ++name) {
-            const CFileEntry& entry = state.entries.at(*name);
-            if (entry.counted && entry.key == key) {
-                text = entry.text;
+        for (auto entry = state.order.rbegin(); entry != state.order.rend(); ++entry) {
+            if ((*entry)->counted && (*entry)->key == key) {
+                text = (*entry)->text;
                 break;
             }
         }
