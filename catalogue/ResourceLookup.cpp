@@ -4,6 +4,7 @@
 #include <string>
 
 #include "catalogue/CatalogueContext.h"
+#include "catalogue/FolderIndex.h"
 #include "catalogue/Kitroster.h"
 #include "catalogue/ResourceItemPersist.h"
 #include "platform/app/KitrosterApp.h"
@@ -57,9 +58,8 @@ CZRauto_ptr<IResourceItem> ReadResourceById(const CString& id) {
             }
         }
     }
-    CZRauto_ptr<IKitroster> catalogue = CKitrosterFactory::CreateInstance();
-    catalogue->Load();
-    return catalogue->GetItemById(id);
+    // What a full Load would give, reading only the files that changed since last time.
+    return FindInFolderIndex(GetCatalogueFolder(), id);
 }
 
 }  // namespace NResourceItem

@@ -5,9 +5,10 @@
 // it when it holds schema RES_SCHEMA and carries the wanted identifier (compared after
 // upper-casing, as the collection compares). Otherwise - no such file, another identifier
 // inside, another schema, a read error, or an identifier that cannot be a file name - it
-// loads the whole catalogue folder and looks the identifier up there, so both ways give
-// the same item. The one difference: when several files carry the same identifier, the
-// full load keeps the last one in folder order, while the own file wins here.
+// looks the identifier up as a full load of the catalogue folder would (the folder index,
+// FolderIndex.h, reads only files that changed), so both ways give the same item. The one
+// difference: when several files carry the same identifier, the full load keeps the last
+// one in folder order, while the own file wins here.
 //
 // Every file operation goes through the application's Env.
 //

@@ -4,11 +4,13 @@
 //   CacheMiss            a construction that resolves an assembly (its own file and its
 //                        video server's file) because the context asks for a refresh
 //   UnknownNameMiss      a construction that resolves a name the catalogue does not know:
-//                        the whole catalogue is read, then the (scripted) ping answers
+//                        the folder index lists and stats every file (reading none, as the
+//                        folder does not change), then the (scripted) ping answers
 //   FullLoad             IKitroster::Load of the same catalogue
 //
 // The run ends with a summary: the median cached construction, the files opened per cache
-// miss (through a counting test Env) and the miss as a share of one full Load.
+// miss (through a counting test Env), the miss and the unknown name as shares of one full
+// Load.
 // Logging is limited to warnings and failures unless --info_log is given, which keeps the
 // default information level and writes the helper's entries to a file.
 #include <benchmark/benchmark.h>
@@ -180,6 +182,9 @@ int main(int argc, char** argv) {
     SetSettingsRootOverride(dir.path().c_str());
     GenerateCatalogue(dir.Path("SettingsGeneral"));
     kitroster::CTestEnv env;  // real files, counted opens, a clock that stands still
+    // The clock stands a few seconds after the catalogue was written, so the folder index
+    // trusts the files' times as it would in a catalogue that is not being edited.
+    env.SetSystemTime(kitroster::Env::Default()->GetSystemTimeAsFileTime() + 3 * 10000000ULL);
     g_env = &env;
     kitroster::AppServices benchServices;
     benchServices.env = &env;
@@ -203,8 +208,12 @@ int main(int argc, char** argv) {
     if (load > 0)
         std::printf("  cache miss / full Load        %8.3f %%    (target <= 1 %%)\n",
                     100 * miss / load);
-    std::printf("  unknown name, median          %8.3f ms   (%.0f files opened)\n",
-                Median(g_seconds["UnknownNameMiss"]) * 1e3, g_opens["UnknownNameMiss"]);
+    const double unknown = Median(g_seconds["UnknownNameMiss"]);
+    std::printf("  unknown name, median          %8.3f ms   (%.0f files opened)\n", unknown * 1e3,
+                g_opens["UnknownNameMiss"]);
+    if (load > 0)
+        std::printf("  unknown name / full Load      %8.3f %%    (target <= 10 %%)\n",
+                    100 * unknown / load);
 
     services.reset();
     SetSettingsRootOverride("");
