@@ -75,16 +75,16 @@ bool _refresh(kitroster::Env* env, const CString& folder, CFolderState* state) {
         *state = CFolderState();
         state->env = env;
     }
-    std::vector<std::string> names;
-    if (!env->FindFiles(folder.str(), kResourceFilePattern, &names).ok())
+    std::vector<kitroster::FolderEntry> listed;
+    if (!env->FindFilesWithInfo(folder.str(), kResourceFilePattern, &listed).ok())
         return false;
     const uint64_t refresh = ++state->refresh;
     state->order.clear();
-    state->order.reserve(names.size());
-    for (const std::string& name : names) {
-        kitroster::FileInfo info;
-        const bool stated =
-            env->GetFileInfo(JoinCataloguePath(folder, CString(name)).str(), &info).ok();
+    state->order.reserve(listed.size());
+    for (const kitroster::FolderEntry& file : listed) {
+        const std::string& name = file.name;
+        const kitroster::FileInfo& info = file.info;
+        const bool stated = file.stated;
         if (stated && info.isDirectory)
             continue;  // Load cannot open a folder either
         CFileEntry& entry = state->entries[name];

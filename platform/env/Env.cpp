@@ -39,6 +39,25 @@ EnvStatus Env::WriteStringToFile(const std::string& path, const std::string& con
     return s.ok() ? closed : s;
 }
 
+EnvStatus Env::FindFilesWithInfo(const std::string& folder, const std::string& pattern,
+                                 std::vector<FolderEntry>* entries) {
+    entries->clear();
+    std::vector<std::string> names;
+    if (EnvStatus s = FindFiles(folder, pattern, &names); !s.ok())
+        return s;
+    std::string prefix = folder;
+    if (!prefix.empty() && prefix.back() != '\\' && prefix.back() != '/')
+        prefix += '\\';
+    entries->reserve(names.size());
+    for (std::string& name : names) {
+        FolderEntry entry;
+        entry.stated = GetFileInfo(prefix + name, &entry.info).ok();
+        entry.name = std::move(name);
+        entries->push_back(std::move(entry));
+    }
+    return EnvStatus::Ok();
+}
+
 bool Env::FileExists(const std::string& path) {
     return Access(path, kAccessExists).ok();
 }

@@ -86,7 +86,6 @@ class KR_ENV_API IFile {
     virtual EnvStatus Close() = 0;
 };
 
-
 // A GUID in the memory layout of the Windows GUID structure: Data1 (bytes 0-3), Data2
 // (4-5) and Data3 (6-7) little-endian, then Data4 (8-15).
 struct Guid {
@@ -99,6 +98,14 @@ enum AccessMode : int {
     kAccessCanWrite = 2,
     kAccessCanRead = 4,
     kAccessCanReadWrite = 6
+};
+
+// One entry of FindFilesWithInfo: a name as FindFiles gives it and what GetFileInfo
+// reports for it (`stated` false when that failed).
+struct FolderEntry {
+    std::string name;
+    FileInfo info;
+    bool stated = false;
 };
 
 // An exclusive advisory lock held on a file; released when destroyed.
@@ -162,6 +169,12 @@ class KR_ENV_API Env {
     // kErrorLockViolation while another holder, in this or another process, has it. The
     // lock guards only against others who take it too; the file's content is not touched.
     virtual EnvStatus LockFile(const std::string& path, std::unique_ptr<IFileLock>* lock) = 0;
+
+    // FindFiles, with each entry's FileInfo. The POSIX Env looks each name up relative to
+    // the open folder, which costs far less than a GetFileInfo of the whole path per name;
+    // this default runs FindFiles, then GetFileInfo for every name.
+    virtual EnvStatus FindFilesWithInfo(const std::string& folder, const std::string& pattern,
+                                        std::vector<FolderEntry>* entries);
 
     // --- Time ---
     // Milliseconds since an arbitrary start, wrapping at 2^32 like GetTickCount.
@@ -233,6 +246,10 @@ class KR_ENV_API EnvWrapper : public Env {
     }
     EnvStatus LockFile(const std::string& path, std::unique_ptr<IFileLock>* lock) override {
         return m_target->LockFile(path, lock);
+    }
+    EnvStatus FindFilesWithInfo(const std::string& folder, const std::string& pattern,
+                                std::vector<FolderEntry>* entries) override {
+        return m_target->FindFilesWithInfo(folder, pattern, entries);
     }
     uint32_t GetTickCount() override { return m_target->GetTickCount(); }
     uint64_t GetSystemTimeAsFileTime() override { return m_target->GetSystemTimeAsFileTime(); }

@@ -2,8 +2,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -284,7 +284,8 @@ EnvStatus CPosixEnv::LockFile(const std::string& path, std::unique_ptr<IFileLock
         const int error = errno;
         ::close(fd);
         if (error == EWOULDBLOCK)
-            return EnvStatus::Error(kErrorLockViolation, error, "lock " + path + ": held by another");
+            return EnvStatus::Error(kErrorLockViolation, error,
+                                    "lock " + path + ": held by another");
         return Fail(error, "lock", path, native);
     }
     *lock = std::make_unique<CPosixFileLock>(fd);
@@ -550,6 +551,55 @@ EnvStatus CPosixEnv::FindFiles(const std::string& folder, const std::string& pat
     ::closedir(dir);
     if (err != 0) {
         names->clear();
+        return EnvStatus::FromErrno(err, "search folder " + folder);
+    }
+    return EnvStatus::Ok();
+}
+
+EnvStatus CPosixEnv::FindFilesWithInfo(const std::string& folder, const std::string& pattern,
+                                       std::vector<FolderEntry>* entries) {
+    entries->clear();
+    std::string native = ".";
+    if (!folder.empty()) {
+        if (EnvStatus s = ToNativePath(folder, &native); !s.ok())
+            return s;
+    }
+    DIR* dir = ::opendir(native.c_str());
+    if (!dir) {
+        int err = errno;
+        if (err == ENOENT || err == ENOTDIR) {
+            return EnvStatus::Error(kErrorPathNotFound, err, "search folder " + folder);
+        }
+        return EnvStatus::FromErrno(err, "search folder " + folder);
+    }
+    const int dirFd = ::dirfd(dir);
+    for (;;) {
+        errno = 0;
+        struct dirent* entry = ::readdir(dir);
+        if (!entry)
+            break;
+        std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        const std::string onDisk = name;
+        if (std::string text; Utf8ToCp1252(name, &text))
+            name = std::move(text);
+        if (!MatchWildcard(pattern, name))
+            continue;
+        FolderEntry found;
+        found.name = std::move(name);
+        // The name as it is on disk, relative to the open folder: no path lookup per file.
+        struct stat st;
+        if (::fstatat(dirFd, onDisk.c_str(), &st, 0) == 0) {
+            FillFileInfo(st, &found.info);
+            found.stated = true;
+        }
+        entries->push_back(std::move(found));
+    }
+    int err = errno;
+    ::closedir(dir);
+    if (err != 0) {
+        entries->clear();
         return EnvStatus::FromErrno(err, "search folder " + folder);
     }
     return EnvStatus::Ok();

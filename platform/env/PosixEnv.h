@@ -56,6 +56,8 @@ class KR_ENV_API CPosixEnv : public Env {
     EnvStatus LinkFile(const std::string& existing, const std::string& newName) override;
     EnvStatus SyncDirectory(const std::string& path) override;
     EnvStatus LockFile(const std::string& path, std::unique_ptr<IFileLock>* lock) override;
+    EnvStatus FindFilesWithInfo(const std::string& folder, const std::string& pattern,
+                                std::vector<FolderEntry>* entries) override;
     EnvStatus FindFiles(const std::string& folder, const std::string& pattern,
                         std::vector<std::string>* names) override;
 

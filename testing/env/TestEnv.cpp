@@ -93,12 +93,16 @@ class CTestFile final : public IFile {
 };
 
 const char* EnvOpName(EnvOp op) {
-    static const char* const kNames[] = {
-        "OpenFile",        "Read",        "Write",    "Sync",        "Truncate",
-        "Close",           "GetFileInfo", "Access",   "SetReadOnly", "CreateDirectory",
-        "RemoveDirectory", "DeleteFile",  "MoveFile", "LinkFile",    "SyncDirectory",
-        "FindFiles",       "LockFile",    "CopyFileAttributes",      "CreateGuid",
-        "Sleep"};
+    static const char* const kNames[] = {"OpenFile",        "Read",
+                                         "Write",           "Sync",
+                                         "Truncate",        "Close",
+                                         "GetFileInfo",     "Access",
+                                         "SetReadOnly",     "CreateDirectory",
+                                         "RemoveDirectory", "DeleteFile",
+                                         "MoveFile",        "LinkFile",
+                                         "SyncDirectory",   "FindFiles",
+                                         "LockFile",        "CopyFileAttributes",
+                                         "CreateGuid",      "Sleep"};
     static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(EnvOp::kCount));
     int index = static_cast<int>(op);
     return index >= 0 && index < static_cast<int>(EnvOp::kCount) ? kNames[index] : "?";
@@ -321,6 +325,25 @@ EnvStatus CTestEnv::FindFiles(const std::string& folder, const std::string& patt
     if (EnvStatus s = _enter(EnvOp::kFindFiles, folder); !s.ok())
         return s;
     return EnvWrapper::FindFiles(folder, pattern, names);
+}
+
+EnvStatus CTestEnv::FindFilesWithInfo(const std::string& folder, const std::string& pattern,
+                                      std::vector<FolderEntry>* entries) {
+    entries->clear();
+    if (EnvStatus s = _enter(EnvOp::kFindFiles, folder); !s.ok())
+        return s;
+    if (EnvStatus s = EnvWrapper::FindFilesWithInfo(folder, pattern, entries); !s.ok())
+        return s;
+    std::string prefix = folder;
+    if (!prefix.empty() && prefix.back() != '\\' && prefix.back() != '/')
+        prefix += '\\';
+    for (FolderEntry& entry : *entries) {
+        if (!_enter(EnvOp::kGetFileInfo, prefix + entry.name).ok()) {
+            entry.stated = false;
+            entry.info = FileInfo();
+        }
+    }
+    return EnvStatus::Ok();
 }
 
 EnvStatus CTestEnv::LockFile(const std::string& path, std::unique_ptr<IFileLock>* lock) {

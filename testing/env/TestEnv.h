@@ -149,6 +149,10 @@ class CTestEnv : public EnvWrapper {
     EnvStatus LinkFile(const std::string& existing, const std::string& newName) override;
     EnvStatus SyncDirectory(const std::string& path) override;
     EnvStatus LockFile(const std::string& path, std::unique_ptr<IFileLock>* lock) override;
+    // The target's listing, with the listing and every entry's information counted and
+    // failed as FindFiles and GetFileInfo calls.
+    EnvStatus FindFilesWithInfo(const std::string& folder, const std::string& pattern,
+                                std::vector<FolderEntry>* entries) override;
     EnvStatus FindFiles(const std::string& folder, const std::string& pattern,
                         std::vector<std::string>* names) override;
     uint32_t GetTickCount() override;
