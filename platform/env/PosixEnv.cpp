@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <ctime>
 
 #include "platform/env/PathMapping.h"
@@ -516,14 +517,15 @@ EnvStatus CPosixEnv::SyncDirectory(const std::string& path) {
     return EnvStatus::Ok();
 }
 
-EnvStatus CPosixEnv::FindFiles(const std::string& folder, const std::string& pattern,
-                               std::vector<std::string>* names) {
-    names->clear();
-    std::string native = ".";
-    if (!folder.empty()) {
-        if (EnvStatus s = ToNativePath(folder, &native); !s.ok())
-            return s;
-    }
+namespace {
+
+// Lists `folder` (native `native`) and calls `found` with the open folder's descriptor, each
+// matching entry's name as it is on disk and its Windows-1252 name. File names are UTF-8;
+// one that is not (or holds a character Windows-1252 lacks) keeps its bytes, which
+// ToNativePath maps back to the same name.
+EnvStatus ListFolder(
+    const std::string& folder, const std::string& native, const std::string& pattern,
+    const std::function<void(int dirFd, const char* onDisk, std::string name)>& found) {
     DIR* dir = ::opendir(native.c_str());
     if (!dir) {
         int err = errno;
@@ -540,20 +542,32 @@ EnvStatus CPosixEnv::FindFiles(const std::string& folder, const std::string& pat
         std::string name = entry->d_name;
         if (name == "." || name == "..")
             continue;
-        // File names are UTF-8; one that is not (or holds a character Windows-1252 lacks)
-        // keeps its bytes, which ToNativePath maps back to the same name.
         if (std::string text; Utf8ToCp1252(name, &text))
             name = std::move(text);
         if (MatchWildcard(pattern, name))
-            names->push_back(name);
+            found(::dirfd(dir), entry->d_name, std::move(name));
     }
     int err = errno;
     ::closedir(dir);
-    if (err != 0) {
-        names->clear();
-        return EnvStatus::FromErrno(err, "search folder " + folder);
+    return err != 0 ? EnvStatus::FromErrno(err, "search folder " + folder) : EnvStatus::Ok();
+}
+
+}  // namespace
+
+EnvStatus CPosixEnv::FindFiles(const std::string& folder, const std::string& pattern,
+                               std::vector<std::string>* names) {
+    names->clear();
+    std::string native = ".";
+    if (!folder.empty()) {
+        if (EnvStatus s = ToNativePath(folder, &native); !s.ok())
+            return s;
     }
-    return EnvStatus::Ok();
+    EnvStatus listed = ListFolder(folder, native, pattern, [&](int, const char*, std::string name) {
+        names->push_back(std::move(name));
+    });
+    if (!listed.ok())
+        names->clear();
+    return listed;
 }
 
 EnvStatus CPosixEnv::FindFilesWithInfo(const std::string& folder, const std::string& pattern,
@@ -564,45 +578,21 @@ EnvStatus CPosixEnv::FindFilesWithInfo(const std::string& folder, const std::str
         if (EnvStatus s = ToNativePath(folder, &native); !s.ok())
             return s;
     }
-    DIR* dir = ::opendir(native.c_str());
-    if (!dir) {
-        int err = errno;
-        if (err == ENOENT || err == ENOTDIR) {
-            return EnvStatus::Error(kErrorPathNotFound, err, "search folder " + folder);
-        }
-        return EnvStatus::FromErrno(err, "search folder " + folder);
-    }
-    const int dirFd = ::dirfd(dir);
-    for (;;) {
-        errno = 0;
-        struct dirent* entry = ::readdir(dir);
-        if (!entry)
-            break;
-        std::string name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        const std::string onDisk = name;
-        if (std::string text; Utf8ToCp1252(name, &text))
-            name = std::move(text);
-        if (!MatchWildcard(pattern, name))
-            continue;
-        FolderEntry found;
-        found.name = std::move(name);
-        // The name as it is on disk, relative to the open folder: no path lookup per file.
-        struct stat st;
-        if (::fstatat(dirFd, onDisk.c_str(), &st, 0) == 0) {
-            FillFileInfo(st, &found.info);
-            found.stated = true;
-        }
-        entries->push_back(std::move(found));
-    }
-    int err = errno;
-    ::closedir(dir);
-    if (err != 0) {
+    EnvStatus listed =
+        ListFolder(folder, native, pattern, [&](int dirFd, const char* onDisk, std::string name) {
+            FolderEntry found;
+            found.name = std::move(name);
+            // Relative to the open folder: no path lookup per file.
+            struct stat st;
+            if (::fstatat(dirFd, onDisk, &st, 0) == 0) {
+                FillFileInfo(st, &found.info);
+                found.stated = true;
+            }
+            entries->push_back(std::move(found));
+        });
+    if (!listed.ok())
         entries->clear();
-        return EnvStatus::FromErrno(err, "search folder " + folder);
-    }
-    return EnvStatus::Ok();
+    return listed;
 }
 
 uint32_t CPosixEnv::GetTickCount() {
