@@ -108,7 +108,7 @@ std::string Cp1252ToUtf8(const std::string& text) {
     return out;
 }
 
-bool Utf8ToCp1252(const std::string& utf8, std::string* text) {
+bool Utf8ToCp1252(const std::string& utf8, std::string* text, char substitute) {
     text->clear();
     for (size_t i = 0; i < utf8.size();) {
         const unsigned char lead = static_cast<unsigned char>(utf8[i]);
@@ -137,10 +137,12 @@ bool Utf8ToCp1252(const std::string& utf8, std::string* text) {
             cp = (cp << 6) | (next & 0x3F);
         }
         static constexpr uint32_t kMinimum[4] = {0, 0x80, 0x800, 0x10000};
-        const int byte = ByteOf(cp);
-        if (cp < kMinimum[extra] || byte < 0)
+        if (cp < kMinimum[extra] || cp > 0x10FFFF)
             return false;
-        *text += static_cast<char>(byte);
+        const int byte = ByteOf(cp);
+        if (byte < 0 && substitute == 0)
+            return false;
+        *text += byte < 0 ? substitute : static_cast<char>(byte);
         i += 1 + extra;
     }
     return true;

@@ -28,7 +28,8 @@ EnvStatus MapWindowsPath(const std::string& path, const std::string& uncRoot, st
 // controls of that value, so every byte converts and the conversion can be undone).
 KR_ENV_API std::string Cp1252ToUtf8(const std::string& text);
 // UTF-8 text as Windows-1252; false (and `*text` unspecified) when `utf8` is not
-// well-formed UTF-8 or holds a character the code page lacks.
-KR_ENV_API bool Utf8ToCp1252(const std::string& utf8, std::string* text);
+// well-formed UTF-8, or holds a character the code page lacks and `substitute` is 0
+// (otherwise such a character becomes `substitute`).
+KR_ENV_API bool Utf8ToCp1252(const std::string& utf8, std::string* text, char substitute = 0);
 
 }  // namespace kitroster
