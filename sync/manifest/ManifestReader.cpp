@@ -51,7 +51,6 @@ void CZRManifestPersistReader::_readWithRecovery(const std::string& path) {
     uint32_t start = env->GetTickCount();
     for (;;) {
         m_container = CZRManifestContainer::CreateInstance();
-        m_result = E_UNEXPECTED;
         m_result = _readFromFile(names.main);
         if (m_result == HRESULT_SHARING_VIOLATION) {
             ZRSYNC_LOG(kModule, ZRLOG_WARNING,

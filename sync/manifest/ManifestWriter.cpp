@@ -63,7 +63,6 @@ CZRManifestPersistWriter::CZRManifestPersistWriter(
             return;
         }
         env->Sleep(kRetryDelayMs);
-        m_result = E_UNEXPECTED;
         m_result = _writeToFile(path, headerText, records.get());
     }
 }
