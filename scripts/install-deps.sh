@@ -9,11 +9,9 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     mobile-broadband-provider-info
-    libpam0g-dev
+    libpam0g-dev libsystemd-dev dbus
+    qt6-base-dev qt6-qpa-plugins fonts-dejavu-core xvfb
 )
-if [ "${KITROSTER_WITH_QT:-0}" = 1 ]; then
-    packages+=(qt6-base-dev xvfb)
-fi
 
 missing=()
 for p in "${packages[@]}"; do

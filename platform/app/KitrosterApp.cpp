@@ -43,6 +43,8 @@ CAppServicesOverride::CAppServicesOverride(kitroster::AppServices replacement)
         m_services.ping = m_previous->ping;
     if (!m_services.identity)
         m_services.identity = m_previous->identity;
+    if (!m_services.dialogBackend)
+        m_services.dialogBackend = m_previous->dialogBackend;
     GetKitrosterApp().m_services.store(&m_services, std::memory_order_release);
 }
 

@@ -1,6 +1,6 @@
 // CKitrosterApp: the application object of the library, and the one place every module
 // gets its services from: the Env (files, clocks), the configuration store, the ping and
-// this machine's identity. Later subsystems add the dialog backend and the sync-service
+// this machine's identity and the dialog backend. Later subsystems add the sync-service
 // client here.
 //
 // Production code asks GetKitrosterApp() for a service at the moment it needs it and never
@@ -23,6 +23,7 @@ namespace kitroster {
 
 class Env;
 class CRegistry;
+class CDialogBackend;
 
 // True when `host` (a name or a dotted address) answers within `waitMs` milliseconds.
 using PingFunction = std::function<bool(const char* host, int waitMs)>;
@@ -47,6 +48,9 @@ struct AppServices {
     CRegistry* registry = nullptr;
     PingFunction ping;
     IIdentity* identity = nullptr;
+    // The windows dialogs open in; null in programs that show none (dialogs then refuse
+    // to open).
+    CDialogBackend* dialogBackend = nullptr;
 };
 
 }  // namespace kitroster
@@ -62,6 +66,7 @@ class KR_APP_API CKitrosterApp {
     kitroster::CRegistry& GetRegistry() const { return *GetServices().registry; }
     kitroster::IIdentity& GetIdentity() const { return *GetServices().identity; }
     bool Ping(const char* host, int waitMs) const { return GetServices().ping(host, waitMs); }
+    kitroster::CDialogBackend* GetDialogBackend() const { return GetServices().dialogBackend; }
     const kitroster::AppServices& GetServices() const {
         return *m_services.load(std::memory_order_acquire);
     }
