@@ -26,6 +26,7 @@ floors=(
     "catalogue 40"
     "catalogue/queries 41"
     "testing/site 45"
+    "testing/dialogs 65"
     "video 50" "sync 50"
     "dialog_framework 60"
     "dialog_framework/headless 61" "dialog_framework/qt 61"
