@@ -16,8 +16,12 @@ using UINT_PTR = uintptr_t;
 #endif
 
 // Dialog and message-box results (the button that ended them).
+// The template table's ControlIds.h defines the same two behind the same guard.
+#ifndef KR_IDOK_IDCANCEL_DEFINED
+#define KR_IDOK_IDCANCEL_DEFINED
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
+#endif
 inline constexpr int IDABORT = 3;
 inline constexpr int IDRETRY = 4;
 inline constexpr int IDIGNORE = 5;
