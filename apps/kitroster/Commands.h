@@ -8,7 +8,7 @@
 
 namespace kitroster::cli {
 
-// list, show, deps, search (ListCommands.cpp).
+// list, show, deps, search, check-links (ListCommands.cpp).
 void RegisterListCommands(CLI::App& app, SCommandContext& ctx);
 // add, set, rename, delete (EditCommands.cpp).
 void RegisterEditCommands(CLI::App& app, SCommandContext& ctx);

@@ -1,4 +1,4 @@
-// Read-only catalogue commands: list, show, deps, search.
+// Read-only catalogue commands: list, show, deps, search, check-links.
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -10,9 +10,12 @@
 #include "apps/kitroster/TextEncoding.h"
 #include "catalogue/ResPropertyBag.h"
 #include "catalogue/ResourceFilter.h"
+#include "catalogue/ResourceType.h"
 #include "catalogue/ResourceTypeList.h"
 #include "catalogue/queries/ConfigSearch.h"
 #include "catalogue/queries/Dependants.h"
+#include "catalogue/queries/LinkCheck.h"
+#include "catalogue/queries/RoomAssemblies.h"
 #include "catalogue/queries/Visibility.h"
 #include "resources/strings/StringTable.h"
 
@@ -141,6 +144,30 @@ int RunSearch(const std::string& textArg) {
     return catalogue.clean ? kExitOk : kExitRefused;
 }
 
+// The room editor's "Check..." for ROOM: the room's list is read as the editor opens it and
+// the text of the message box it would show is printed. Exits 1 when the check found an
+// error.
+int RunCheckLinks(const std::string& idArg) {
+    SCatalogue catalogue = LoadCatalogue();
+    const CString id = FromUtf8(idArg);
+    CZRauto_ptr<IResourceItem> item = catalogue.collection->GetItemById(id);
+    if (!item)
+        return Report(UnknownResourceMessage(id));
+    CString c1, c2, c3;
+    ParseType(item->get_Type(), c1, c2, c3);
+    if (MakeType(c1, c2, "") != "ROOM_VIDEO") {
+        CString message;
+        message.Format("'%s' is not a room resource (type '%s')", item->get_ID().GetString(),
+                       item->get_Type().GetString());
+        return Report(message);
+    }
+    const SRoomAssemblies room = OpenRoomAssemblies(catalogue.collection, item->get_Conn());
+    const SLinkCheckResult result =
+        CheckRoomLinks(catalogue.collection, room.Selection(), room.missing);
+    PrintLine(LinkCheckMessage(result, room.includeLocal).text);
+    return result.errors.IsEmpty() && catalogue.clean ? kExitOk : kExitRefused;
+}
+
 }  // namespace
 
 void RegisterListCommands(CLI::App& app, SCommandContext& ctx) {
@@ -173,6 +200,13 @@ void RegisterListCommands(CLI::App& app, SCommandContext& ctx) {
         "search", "List the resources whose configuration property values match TEXT");
     search->add_option("TEXT", *searchText, "Patterns separated by ';'")->required();
     SetAction(search, ctx, [searchText] { return RunSearch(*searchText); });
+
+    auto roomId = std::make_shared<std::string>();
+    CLI::App* checkLinks = app.add_subcommand(
+        "check-links",
+        "Check the video assemblies of room ROOM and the servers and cameras they name");
+    checkLinks->add_option("ROOM", *roomId, "Room resource identifier")->required();
+    SetAction(checkLinks, ctx, [roomId] { return RunCheckLinks(*roomId); });
 }
 
 }  // namespace kitroster::cli

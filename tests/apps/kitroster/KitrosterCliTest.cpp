@@ -180,6 +180,32 @@ TEST_F(KitrosterCliTest, ShowDepsAndSearch) {
                                        "matching the specified criteria: '!10.0.0.5'."));
 }
 
+TEST_F(KitrosterCliTest, CheckLinksPrintsTheRoomChecksMessage) {
+    SResult ok = Run({"check-links", "room01"});
+    EXPECT_EQ(ok.code, 0) << ok.err;
+    EXPECT_EQ(ok.out, "Linked resources appear to be OK!\n");
+
+    ASSERT_EQ(Run({"set", "ASSY02", "--conn-prop", "RES_CAMERA=SRV01"}).code, 0);
+    ASSERT_EQ(Run({"set", "ROOM01", "--conn-prop", "RES_ASSYLIST=|ASSY02|GONE"}).code, 0);
+    SResult broken = Run({"check-links", "ROOM01"});
+    EXPECT_EQ(broken.code, 1);
+    EXPECT_EQ(broken.out,
+              "The following linked resource errors were detected:\n"
+              "ASSY02 : SRV01 is not of type CAMERA_IP\nGONE does not exist\n");
+
+    ASSERT_EQ(Run({"set", "ROOM01", "--conn-prop", "RES_ASSYLIST="}).code, 0);
+    EXPECT_EQ(Run({"check-links", "ROOM01"}).out,
+              "No video assemblies have been assigned to this room resource!\n");
+
+    SResult unknown = Run({"check-links", "NOPE"});
+    EXPECT_EQ(unknown.code, 1);
+    EXPECT_THAT(unknown.err, HasSubstr("NOPE does not exist"));
+    SResult notRoom = Run({"check-links", "ASSY01"});
+    EXPECT_EQ(notRoom.code, 1);
+    EXPECT_THAT(notRoom.err, HasSubstr("'ASSY01' is not a room resource (type 'ASSY_VIDEO')"));
+    EXPECT_EQ(notRoom.out, "");
+}
+
 TEST_F(KitrosterCliTest, AddChecksLikeTheEditDialogThenWritesTheFile) {
     // The rules themselves are tested with the edit rules; here one refusal shows that the
     // command applies them and changes nothing.
@@ -306,7 +332,8 @@ TEST_F(KitrosterCliTest, UsageErrorsExitTwo) {
              {"reg", "set", "K", "N", "--sz", "a", "--dword", "1"},
              {"reg", "set", "K", "N", "--dword", "12x"},
              {"reg"},
-             {"search", "  "}}) {
+             {"search", "  "},
+             {"check-links"}}) {
         SResult r;
         switch (args.size()) {
             case 0:

@@ -1,0 +1,79 @@
+#include "catalogue/queries/RoomAssemblies.h"
+
+#include "catalogue/BarList.h"
+#include "catalogue/ResPropertyBag.h"
+#include "catalogue/ResourceType.h"
+
+namespace NResourceItem {
+
+CIdentifierSet ReadAssemblyList(const CString& text) {
+    // Trimming each element is the same as trimming what is left before every split.
+    CIdentifierSet ids;
+    for (CString& element : SplitBarList(text)) {
+        element.Trim();
+        if (!element.IsEmpty())
+            ids.insert(element);
+    }
+    return ids;
+}
+
+CString WriteAssemblyList(const CIdentifierSet& ids) {
+    CString text;
+    for (const CString& id : ids) {
+        text += '|';
+        text += id;
+    }
+    return text;
+}
+
+std::vector<CString> FindResourcesOfType(IKitroster* collection, const CString& twoLevelType) {
+    std::vector<CString> ids;
+    if (!collection)
+        return ids;
+    for (int i = 0; i < collection->Size(); ++i) {
+        CZRauto_ptr<IResourceItem> item = collection->GetItemByIndex(i);
+        if (!item)
+            continue;
+        CString c1, c2, c3;
+        ParseType(item->get_Type(), c1, c2, c3);
+        if (MakeType(c1, c2, "") == twoLevelType)
+            ids.push_back(item->get_ID());
+    }
+    return ids;
+}
+
+CIdentifierSet SRoomAssemblies::Selection() const {
+    CIdentifierSet selection;
+    for (const SRoomLine& line : lines) {
+        if (line.checked)
+            selection.insert(line.id);
+    }
+    return selection;
+}
+
+SRoomAssemblies OpenRoomAssemblies(IKitroster* collection, const CString& conn) {
+    CZRauto_ptr<IResPropertyBag> bag = CResPropertyBagFactory::CreateInstance(conn);
+    CString listText, excludeLocal;
+    bag->Get("RES_ASSYLIST", listText);
+    bag->Get("ROOM_EXCLUDE_LOCAL", excludeLocal);
+
+    SRoomAssemblies room;
+    room.includeLocal = excludeLocal.CompareNoCase("TRUE") != 0;
+    for (const CString& id : FindResourcesOfType(collection, "ASSY_VIDEO"))
+        room.lines.push_back(SRoomLine{id, false});
+    for (const CString& id : ReadAssemblyList(listText)) {
+        bool found = false;
+        for (SRoomLine& line : room.lines) {
+            if (line.id.CompareNoCase(id) == 0) {
+                line.checked = true;
+                found = true;
+                break;
+            }
+        }
+        if (!found)
+            room.missing.insert(id);
+    }
+    return room;
+}
+
+}  // namespace NResourceItem
