@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "resources/dialogs/ControlIds.h"  // IDOK and IDCANCEL, the ids of those buttons
+
 using BOOL = int;
 using UINT = unsigned;
 using LRESULT = intptr_t;
@@ -15,9 +17,7 @@ using UINT_PTR = uintptr_t;
 #define FALSE 0
 #endif
 
-// Dialog and message-box results (the button that ended them).
-inline constexpr int IDOK = 1;
-inline constexpr int IDCANCEL = 2;
+// Dialog and message-box results (the button that ended them): IDOK, IDCANCEL and these.
 inline constexpr int IDABORT = 3;
 inline constexpr int IDRETRY = 4;
 inline constexpr int IDIGNORE = 5;
