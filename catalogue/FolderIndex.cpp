@@ -1,6 +1,7 @@
 #include "catalogue/FolderIndex.h"
 
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -37,6 +38,11 @@ struct CFolderState {
     std::unordered_map<std::string, CFileEntry> entries;  // by file name
     // The entries of the last listing in folder order (map nodes do not move).
     std::vector<const CFileEntry*> order;
+    // Made before the last listing, when the Env can watch the folder.
+    std::unique_ptr<kitroster::IFolderWatch> watch;
+    // The last refresh read every file, each settled and with no other name: while the
+    // watch sees no change, a new listing would give the same answers.
+    bool complete = false;
 };
 
 std::mutex g_mutex;
@@ -67,18 +73,28 @@ bool _read_entry(kitroster::Env* env, const CString& folder, const std::string& 
     return true;
 }
 
-// Brings `state` up to date with `folder`: one listing, one stat per file, and a read of
-// every file that is new, changed or not yet settled. False when the folder cannot be
-// listed (Load then has nothing either).
+// Brings `state` up to date with `folder`: nothing when the folder's watch saw no change
+// since a complete refresh, else one listing, one stat per file, and a read of every file
+// that is new, changed or not yet settled. False when the folder cannot be listed (Load
+// then has nothing either).
 bool _refresh(kitroster::Env* env, const CString& folder, CFolderState* state) {
     if (state->env != env) {
         *state = CFolderState();
         state->env = env;
     }
+    if (state->watch && state->watch->Changed())
+        state->watch.reset();
+    if (state->watch && state->complete)
+        return true;
+    // Made before the listing, so that whatever changes from here on is reported.
+    if (!state->watch && !env->WatchFolder(folder.str(), kResourceFilePattern, &state->watch).ok())
+        state->watch.reset();  // a network folder, or no watch to be had: list every time
+    state->complete = false;
     std::vector<kitroster::FolderEntry> listed;
     if (!env->FindFilesWithInfo(folder.str(), kResourceFilePattern, &listed).ok())
         return false;
     const uint64_t refresh = ++state->refresh;
+    bool complete = true;
     state->order.clear();
     state->order.reserve(listed.size());
     for (const kitroster::FolderEntry& file : listed) {
@@ -91,14 +107,19 @@ bool _refresh(kitroster::Env* env, const CString& folder, CFolderState* state) {
         const bool known = entry.seen != 0;
         if (!stated || !known || !entry.settled || entry.size != info.size ||
             entry.lastWriteTime != info.lastWriteTime || entry.fileId != info.fileId) {
-            if (!_read_entry(env, folder, name, info, &entry))
+            if (!_read_entry(env, folder, name, info, &entry)) {
+                complete = false;
                 continue;  // left unseen, so dropped below
+            }
             if (!stated)
                 entry.settled = false;  // nothing to compare with next time: read it again
         }
+        // A file written through another name changes unseen by the folder's watch.
+        complete = complete && entry.settled && !file.linked;
         entry.seen = refresh;
         state->order.push_back(&entry);
     }
+    state->complete = complete;
     // Files gone from the folder, and files that could not be read, are forgotten.
     std::erase_if(state->entries, [&](const auto& item) { return item.second.seen != refresh; });
     return true;

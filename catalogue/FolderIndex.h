@@ -5,7 +5,11 @@
 // modification time and what the file gave: the item's upper-cased identifier and text, or
 // "skipped" (another schema, or no identifier). A lookup lists the folder once and stats
 // each file once; it reads only files that are new or whose size or modification time
-// changed, and forgets files that are gone. The answer follows the collection's Load: the
+// changed, and forgets files that are gone. Where the Env can watch the folder
+// (Env::WatchFolder: local file systems), a watch made before the listing spares the next
+// lookups any listing until it sees a change, as long as that listing read every file,
+// each settled (below) and without another name (a link) through which it could change
+// unseen; otherwise every lookup lists the folder. The answer follows the collection's Load: the
 // same files count, only schema RES_SCHEMA is accepted, identifiers are compared
 // upper-cased, and when several files carry one identifier the last in folder order wins.
 //

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "resources/dialogs/ControlIds.h"  // IDOK and IDCANCEL, the ids of those buttons
+
 using BOOL = int;
 using UINT = unsigned;
 using LRESULT = intptr_t;
@@ -15,13 +17,7 @@ using UINT_PTR = uintptr_t;
 #define FALSE 0
 #endif
 
-// Dialog and message-box results (the button that ended them).
-// The template table's ControlIds.h defines the same two behind the same guard.
-#ifndef KR_IDOK_IDCANCEL_DEFINED
-#define KR_IDOK_IDCANCEL_DEFINED
-inline constexpr int IDOK = 1;
-inline constexpr int IDCANCEL = 2;
-#endif
+// Dialog and message-box results (the button that ended them): IDOK, IDCANCEL and these.
 inline constexpr int IDABORT = 3;
 inline constexpr int IDRETRY = 4;
 inline constexpr int IDIGNORE = 5;

@@ -4,8 +4,8 @@
 //   CacheMiss            a construction that resolves an assembly (its own file and its
 //                        video server's file) because the context asks for a refresh
 //   UnknownNameMiss      a construction that resolves a name the catalogue does not know:
-//                        the folder index lists and stats every file (reading none, as the
-//                        folder does not change), then the (scripted) ping answers
+//                        the folder index's watch tells that the folder did not change, so
+//                        nothing is listed or read, then the (scripted) ping answers
 //   FullLoad             IKitroster::Load of the same catalogue
 //
 // The run ends with a summary: the median cached construction, the files opened per cache

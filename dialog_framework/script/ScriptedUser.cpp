@@ -153,6 +153,12 @@ void CScriptedUser::OnDialogOpened(CDialog& dialog) {
     Write(json{{"event", "open"},
                {"template", dialog.GetTemplateId()},
                {"title", _utf8(dialog.GetWindowText())}});
+    if (!m_shotsFolder.empty() && dialog.GetPeer()) {
+        if (m_backend)
+            m_backend->ProcessEvents();
+        dialog.GetPeer()->Shot(m_shotsFolder + "/" + std::to_string(dialog.GetTemplateId()) + "-" +
+                               std::to_string(++m_shots) + ".png");
+    }
 }
 
 void CScriptedUser::OnDialogClosed(CDialog& dialog, int result) {

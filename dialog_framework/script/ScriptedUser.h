@@ -61,6 +61,10 @@ class KITROSTER_API CScriptedUser {
     // Runs the next line against the active window.
     void Step();
 
+    // Every dialog's window is also saved as "<folder>/<template>-<n>.png" when it opens
+    // (n counts the pictures taken), where the backend draws windows.
+    void SetShotsFolder(const std::string& folder) { m_shotsFolder = folder; }
+
     // --- Called by the framework.
     void OnDialogOpened(CDialog& dialog);
     void OnDialogClosed(CDialog& dialog, int result);
@@ -91,6 +95,8 @@ class KITROSTER_API CScriptedUser {
     std::ostream& m_out;
     CDialogBackend* m_backend = nullptr;
     std::vector<SFrame*> m_frames;  // open message boxes and menus, innermost last
+    std::string m_shotsFolder;
+    int m_shots = 0;
 };
 
 }  // namespace kitroster

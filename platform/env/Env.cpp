@@ -58,6 +58,12 @@ EnvStatus Env::FindFilesWithInfo(const std::string& folder, const std::string& p
     return EnvStatus::Ok();
 }
 
+EnvStatus Env::WatchFolder(const std::string& folder, const std::string&,
+                           std::unique_ptr<IFolderWatch>* watch) {
+    watch->reset();
+    return EnvStatus::Error(kErrorNotSupported, 0, "watch folder " + folder + ": not supported");
+}
+
 bool Env::FileExists(const std::string& path) {
     return Access(path, kAccessExists).ok();
 }

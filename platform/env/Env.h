@@ -106,6 +106,23 @@ struct FolderEntry {
     std::string name;
     FileInfo info;
     bool stated = false;
+    // A symbolic link, or a file with other names (hard links): its content can change
+    // through a path outside the folder, which a folder watch does not see. Set by the
+    // POSIX Env; the default FindFilesWithInfo cannot tell and leaves it false.
+    bool linked = false;
+};
+
+// Tells whether a watched folder may have changed, so that an unchanged folder needs no
+// listing. Used by one thread at a time.
+class KR_ENV_API IFolderWatch {
+  public:
+    virtual ~IFolderWatch() = default;
+    // True when, since the watch was made, an entry matching its pattern may have been
+    // created, removed, renamed, written or had its attributes changed, or the folder
+    // itself was removed, renamed, replaced or had its attributes changed, or the watch
+    // lost track (events dropped, an error). Stays true once true: a new watch, made
+    // before the next listing, starts afresh.
+    virtual bool Changed() = 0;
 };
 
 // An exclusive advisory lock held on a file; released when destroyed.
@@ -176,6 +193,15 @@ class KR_ENV_API Env {
     virtual EnvStatus FindFilesWithInfo(const std::string& folder, const std::string& pattern,
                                         std::vector<FolderEntry>* entries);
 
+    // Watches `folder` for changes to its entries that match `pattern` (as FindFiles
+    // matches). A watch made before a listing reports every later change that a new
+    // listing could show, except changes through another name of a linked entry
+    // (FolderEntry::linked). Fails with kErrorNotSupported where it could not: on network
+    // and user-space file systems, changed by other machines or processes without this
+    // kernel seeing it, and in an Env without watches (this default).
+    virtual EnvStatus WatchFolder(const std::string& folder, const std::string& pattern,
+                                  std::unique_ptr<IFolderWatch>* watch);
+
     // --- Time ---
     // Milliseconds since an arbitrary start, wrapping at 2^32 like GetTickCount.
     virtual uint32_t GetTickCount() = 0;
@@ -201,7 +227,9 @@ class KR_ENV_API Env {
     bool FileExists(const std::string& path);
 };
 
-// Forwards every call to another Env; tests override only what they want to change.
+// Forwards every call to another Env; tests override only what they want to change. A
+// wrapper that changes what listings or file information report must override WatchFolder
+// too, or the target's watches vouch for listings they do not see.
 class KR_ENV_API EnvWrapper : public Env {
   public:
     explicit EnvWrapper(Env* target) : m_target(target) {}
@@ -250,6 +278,10 @@ class KR_ENV_API EnvWrapper : public Env {
     EnvStatus FindFilesWithInfo(const std::string& folder, const std::string& pattern,
                                 std::vector<FolderEntry>* entries) override {
         return m_target->FindFilesWithInfo(folder, pattern, entries);
+    }
+    EnvStatus WatchFolder(const std::string& folder, const std::string& pattern,
+                          std::unique_ptr<IFolderWatch>* watch) override {
+        return m_target->WatchFolder(folder, pattern, watch);
     }
     uint32_t GetTickCount() override { return m_target->GetTickCount(); }
     uint64_t GetSystemTimeAsFileTime() override { return m_target->GetSystemTimeAsFileTime(); }

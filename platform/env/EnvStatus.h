@@ -26,6 +26,7 @@ constexpr uint32_t kErrorNotSameDevice = 17;
 constexpr uint32_t kErrorGenFailure = 31;
 constexpr uint32_t kErrorLockViolation = 33;
 constexpr uint32_t kErrorHandleDiskFull = 39;
+constexpr uint32_t kErrorNotSupported = 50;
 constexpr uint32_t kErrorBadNetPath = 53;
 constexpr uint32_t kErrorUnexpectedNetError = 59;
 constexpr uint32_t kErrorFileExists = 80;

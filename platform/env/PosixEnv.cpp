@@ -4,15 +4,17 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <ctime>
+#include <functional>
 
 #include "platform/env/PathMapping.h"
 #include "platform/env/PosixFile.h"
@@ -520,12 +522,13 @@ EnvStatus CPosixEnv::SyncDirectory(const std::string& path) {
 namespace {
 
 // Lists `folder` (native `native`) and calls `found` with the open folder's descriptor, each
-// matching entry's name as it is on disk and its Windows-1252 name. File names are UTF-8;
-// one that is not (or holds a character Windows-1252 lacks) keeps its bytes, which
+// matching entry's name as it is on disk, its Windows-1252 name and its d_type. File names are
+// UTF-8; one that is not (or holds a character Windows-1252 lacks) keeps its bytes, which
 // ToNativePath maps back to the same name.
-EnvStatus ListFolder(
-    const std::string& folder, const std::string& native, const std::string& pattern,
-    const std::function<void(int dirFd, const char* onDisk, std::string name)>& found) {
+EnvStatus ListFolder(const std::string& folder, const std::string& native,
+                     const std::string& pattern,
+                     const std::function<void(int dirFd, const char* onDisk, std::string name,
+                                              unsigned char type)>& found) {
     DIR* dir = ::opendir(native.c_str());
     if (!dir) {
         int err = errno;
@@ -545,11 +548,29 @@ EnvStatus ListFolder(
         if (std::string text; Utf8ToCp1252(name, &text))
             name = std::move(text);
         if (MatchWildcard(pattern, name))
-            found(::dirfd(dir), entry->d_name, std::move(name));
+            found(::dirfd(dir), entry->d_name, std::move(name), entry->d_type);
     }
     int err = errno;
     ::closedir(dir);
     return err != 0 ? EnvStatus::FromErrno(err, "search folder " + folder) : EnvStatus::Ok();
+}
+
+// The FolderEntry of `onDisk` in the open folder `dirFd`, of d_type `type`.
+FolderEntry EntryIn(int dirFd, const char* onDisk, std::string name, unsigned char type) {
+    FolderEntry found;
+    found.name = std::move(name);
+    struct stat st;
+    found.linked = type == DT_LNK;
+    if (type == DT_UNKNOWN)  // the file system does not say: ask
+        found.linked =
+            ::fstatat(dirFd, onDisk, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+    // Relative to the open folder: no path lookup per file.
+    if (::fstatat(dirFd, onDisk, &st, 0) == 0) {
+        FillFileInfo(st, &found.info);
+        found.stated = true;
+        found.linked = found.linked || (!S_ISDIR(st.st_mode) && st.st_nlink > 1);
+    }
+    return found;
 }
 
 }  // namespace
@@ -562,9 +583,10 @@ EnvStatus CPosixEnv::FindFiles(const std::string& folder, const std::string& pat
         if (EnvStatus s = ToNativePath(folder, &native); !s.ok())
             return s;
     }
-    EnvStatus listed = ListFolder(folder, native, pattern, [&](int, const char*, std::string name) {
-        names->push_back(std::move(name));
-    });
+    EnvStatus listed =
+        ListFolder(folder, native, pattern, [&](int, const char*, std::string name, unsigned char) {
+            names->push_back(std::move(name));
+        });
     if (!listed.ok())
         names->clear();
     return listed;
@@ -579,20 +601,144 @@ EnvStatus CPosixEnv::FindFilesWithInfo(const std::string& folder, const std::str
             return s;
     }
     EnvStatus listed =
-        ListFolder(folder, native, pattern, [&](int dirFd, const char* onDisk, std::string name) {
-            FolderEntry found;
-            found.name = std::move(name);
-            // Relative to the open folder: no path lookup per file.
-            struct stat st;
-            if (::fstatat(dirFd, onDisk, &st, 0) == 0) {
-                FillFileInfo(st, &found.info);
-                found.stated = true;
-            }
-            entries->push_back(std::move(found));
-        });
+        ListFolder(folder, native, pattern,
+                   [&](int dirFd, const char* onDisk, std::string name, unsigned char type) {
+                       entries->push_back(EntryIn(dirFd, onDisk, std::move(name), type));
+                   });
     if (!listed.ok())
         entries->clear();
     return listed;
+}
+
+bool IsWatchableFileSystemType(uint64_t type) {
+    switch (type) {
+        case 0xEF53:      // ext2, ext3, ext4
+        case 0x58465342:  // XFS
+        case 0x9123683E:  // Btrfs
+        case 0xF2F52010:  // F2FS
+        case 0x2FC12FC1:  // ZFS
+        case 0x3434:      // NILFS
+        case 0x52654973:  // ReiserFS
+        case 0x3153464A:  // JFS
+        case 0x4D44:      // FAT
+        case 0x2011BAB0:  // exFAT
+        case 0x7366746E:  // NTFS (ntfs3)
+        case 0x01021994:  // tmpfs
+        case 0x858458F6:  // ramfs
+        case 0x794C7630:  // overlay (its layers must not be changed underneath)
+            return true;
+        default:
+            return false;
+    }
+}
+
+namespace {
+
+// What a folder watch listens for. The kernel adds IN_IGNORED, IN_UNMOUNT and IN_Q_OVERFLOW.
+constexpr uint32_t kWatchMask = IN_CREATE | IN_DELETE | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_FROM |
+                                IN_MOVED_TO | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF |
+                                IN_ONLYDIR;
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+class CPosixFolderWatch final : public IFolderWatch {
+  public:
+    CPosixFolderWatch(int fd, std::string native, std::string pattern, const struct stat& folder)
+        : m_fd(fd), m_native(std::move(native)), m_pattern(std::move(pattern)), m_folder(folder) {}
+    ~CPosixFolderWatch() override { ::close(m_fd); }
+    CPosixFolderWatch(const CPosixFolderWatch&) = delete;
+    CPosixFolderWatch& operator=(const CPosixFolderWatch&) = delete;
+
+    bool Changed() override {
+        if (!m_changed) {
+            struct stat st;
+            m_changed =
+                _events_pending() || ::stat(m_native.c_str(), &st) != 0 || !SameFile(st, m_folder);
+        }
+        return m_changed;
+    }
+
+  private:
+    // Reads every queued event; true at the first that may change a listing, or an error.
+    bool _events_pending() {
+        alignas(struct inotify_event) char buffer[8192];
+        for (;;) {
+            const ssize_t got = ::read(m_fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                return errno != EAGAIN;
+            if (got == 0)
+                return true;
+            for (ssize_t at = 0; at < got;) {
+                const auto* event = reinterpret_cast<const struct inotify_event*>(buffer + at);
+                at += static_cast<ssize_t>(sizeof(struct inotify_event) + event->len);
+                if (event->len == 0)
+                    return true;  // the folder itself, or the queue overflowed
+                std::string name = event->name;
+                if (std::string text; Utf8ToCp1252(name, &text))
+                    name = std::move(text);
+                if (MatchWildcard(m_pattern, name))
+                    return true;
+            }
+        }
+    }
+
+    int m_fd;
+    std::string m_native;
+    std::string m_pattern;
+    struct stat m_folder;  // what the path led to when the watch was made
+    bool m_changed = false;
+};
+
+}  // namespace
+
+EnvStatus CPosixEnv::WatchFolder(const std::string& folder, const std::string& pattern,
+                                 std::unique_ptr<IFolderWatch>* watch) {
+    watch->reset();
+    std::string native = ".";
+    if (!folder.empty()) {
+        if (EnvStatus s = ToNativePath(folder, &native); !s.ok())
+            return s;
+    }
+    const std::string context = "watch folder " + folder;
+    struct stat before;
+    if (::stat(native.c_str(), &before) != 0) {
+        const int err = errno;
+        if (err == ENOENT || err == ENOTDIR)
+            return EnvStatus::Error(kErrorPathNotFound, err, context);
+        return EnvStatus::FromErrno(err, context);
+    }
+    if (!S_ISDIR(before.st_mode))
+        return EnvStatus::Error(kErrorPathNotFound, ENOTDIR, context);
+    const int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd < 0)
+        return EnvStatus::FromErrno(errno, context);
+    // The path is looked up three times; any of them leading elsewhere (the folder
+    // replaced meanwhile) would leave the watch on another folder than the one listed.
+    struct statfs fs;
+    struct stat after;
+    if (::inotify_add_watch(fd, native.c_str(), kWatchMask) < 0 ||
+        ::statfs(native.c_str(), &fs) != 0 || ::stat(native.c_str(), &after) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return EnvStatus::FromErrno(err, context);
+    }
+    if (!SameFile(before, after)) {
+        ::close(fd);
+        return EnvStatus::Error(kErrorNotSupported, 0, context + ": replaced while watched");
+    }
+    if (!IsWatchableFileSystemType(static_cast<uint64_t>(fs.f_type))) {
+        ::close(fd);
+        char type[32];
+        std::snprintf(type, sizeof type, "%#llx", static_cast<unsigned long long>(fs.f_type));
+        return EnvStatus::Error(kErrorNotSupported, 0,
+                                context + ": file system " + type + " may change unseen");
+    }
+    *watch = std::make_unique<CPosixFolderWatch>(fd, native, pattern, after);
+    return EnvStatus::Ok();
 }
 
 uint32_t CPosixEnv::GetTickCount() {

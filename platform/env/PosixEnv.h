@@ -60,6 +60,11 @@ class KR_ENV_API CPosixEnv : public Env {
                                 std::vector<FolderEntry>* entries) override;
     EnvStatus FindFiles(const std::string& folder, const std::string& pattern,
                         std::vector<std::string>* names) override;
+    // An inotify watch, on local file systems only (IsWatchableFileSystemType). Each call
+    // of Changed() also checks that the path still leads to the watched folder, so a
+    // parent renamed or a file system mounted over the path counts as a change.
+    EnvStatus WatchFolder(const std::string& folder, const std::string& pattern,
+                          std::unique_ptr<IFolderWatch>* watch) override;
 
     uint32_t GetTickCount() override;
     uint64_t GetSystemTimeAsFileTime() override;
@@ -77,6 +82,11 @@ class KR_ENV_API CPosixEnv : public Env {
 
 // File time (100 ns units since 1601-01-01 UTC) of a POSIX time.
 KR_ENV_API uint64_t FileTimeFromUnix(int64_t seconds, int64_t nanoseconds);
+
+// Whether the kernel sees every change of a file system of `type` (statfs f_type): only
+// known local ones. Network and user-space file systems change on other machines or in a
+// server process unseen, and an unknown type is not trusted either.
+KR_ENV_API bool IsWatchableFileSystemType(uint64_t type);
 
 // FileInfo of a stat result.
 void FillFileInfo(const struct stat& st, FileInfo* info);

@@ -20,12 +20,8 @@ constexpr int IDD_RESOURCE_DEPENDENCIES = 15011;
 constexpr int IDD_RESOURCE_SEARCH = 15012;
 
 // Buttons that end a dialog with their own number as its result, and unaddressed controls.
-// The framework's WinTypes.h defines the same two; the guard lets dialog code include both.
-#ifndef KR_IDOK_IDCANCEL_DEFINED
-#define KR_IDOK_IDCANCEL_DEFINED
-inline constexpr int IDOK = 1;
-inline constexpr int IDCANCEL = 2;
-#endif
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
 constexpr int IDC_STATIC = -1;
 
 // 15000, resource manager.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/env/PosixEnv.h"
+
 namespace kitroster {
 namespace {
 
@@ -43,6 +45,20 @@ int ErrnoFor(uint32_t error) {
             return 0;
     }
 }
+
+// The target's watch, which also reports a change once the env's watch epoch moved.
+class CTestFolderWatch final : public IFolderWatch {
+  public:
+    CTestFolderWatch(std::shared_ptr<const std::atomic<uint64_t>> epoch, uint64_t start,
+                     std::unique_ptr<IFolderWatch> inner)
+        : m_epoch(std::move(epoch)), m_start(start), m_inner(std::move(inner)) {}
+    bool Changed() override { return m_epoch->load() != m_start || m_inner->Changed(); }
+
+  private:
+    std::shared_ptr<const std::atomic<uint64_t>> m_epoch;
+    uint64_t m_start;
+    std::unique_ptr<IFolderWatch> m_inner;
+};
 
 }  // namespace
 
@@ -93,23 +109,36 @@ class CTestFile final : public IFile {
 };
 
 const char* EnvOpName(EnvOp op) {
-    static const char* const kNames[] = {"OpenFile",        "Read",
-                                         "Write",           "Sync",
-                                         "Truncate",        "Close",
-                                         "GetFileInfo",     "Access",
-                                         "SetReadOnly",     "CreateDirectory",
-                                         "RemoveDirectory", "DeleteFile",
-                                         "MoveFile",        "LinkFile",
-                                         "SyncDirectory",   "FindFiles",
-                                         "LockFile",        "CopyFileAttributes",
-                                         "CreateGuid",      "Sleep"};
+    static const char* const kNames[] = {"OpenFile",
+                                         "Read",
+                                         "Write",
+                                         "Sync",
+                                         "Truncate",
+                                         "Close",
+                                         "GetFileInfo",
+                                         "Access",
+                                         "SetReadOnly",
+                                         "CreateDirectory",
+                                         "RemoveDirectory",
+                                         "DeleteFile",
+                                         "MoveFile",
+                                         "LinkFile",
+                                         "SyncDirectory",
+                                         "FindFiles",
+                                         "LockFile",
+                                         "CopyFileAttributes",
+                                         "WatchFolder",
+                                         "CreateGuid",
+                                         "Sleep"};
     static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(EnvOp::kCount));
     int index = static_cast<int>(op);
     return index >= 0 && index < static_cast<int>(EnvOp::kCount) ? kNames[index] : "?";
 }
 
 CTestEnv::CTestEnv(Env* target) : EnvWrapper(target) {}
-CTestEnv::~CTestEnv() = default;
+CTestEnv::~CTestEnv() {
+    _invalidateWatches();  // a later env at this address must not inherit them
+}
 
 // --- Clocks ---
 
@@ -169,6 +198,7 @@ void CTestEnv::_addFault(const Fault& fault) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_faults.push_back(fault);
     m_faults.back().nth = std::max(fault.nth, 1);
+    _invalidateWatches();
 }
 
 void CTestEnv::FailNth(EnvOp op, int n, uint32_t error, const std::string& pathSubstring) {
@@ -196,6 +226,13 @@ void CTestEnv::SimulateSharingViolation(const std::string& pathSubstring, int co
 void CTestEnv::ClearFaults() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_faults.clear();
+    _invalidateWatches();
+}
+
+void CTestEnv::SetFileSystemType(std::optional<uint64_t> type) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_fileSystemType = type;
+    _invalidateWatches();
 }
 
 int CTestEnv::InjectedFailures() const {
@@ -343,6 +380,30 @@ EnvStatus CTestEnv::FindFilesWithInfo(const std::string& folder, const std::stri
             entry.info = FileInfo();
         }
     }
+    return EnvStatus::Ok();
+}
+
+EnvStatus CTestEnv::WatchFolder(const std::string& folder, const std::string& pattern,
+                                std::unique_ptr<IFolderWatch>* watch) {
+    watch->reset();
+    if (EnvStatus s = _enter(EnvOp::kWatchFolder, folder); !s.ok())
+        return s;
+    // Taken before the target's watch is made, so a fault set meanwhile is not missed.
+    std::shared_ptr<const std::atomic<uint64_t>> epoch = m_watchEpoch;
+    const uint64_t start = epoch->load();
+    std::optional<uint64_t> type;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        type = m_fileSystemType;
+    }
+    if (type && !IsWatchableFileSystemType(*type)) {
+        return EnvStatus::Error(kErrorNotSupported, 0,
+                                "watch folder " + folder + ": injected file system type");
+    }
+    std::unique_ptr<IFolderWatch> inner;
+    if (EnvStatus s = EnvWrapper::WatchFolder(folder, pattern, &inner); !s.ok())
+        return s;
+    *watch = std::make_unique<CTestFolderWatch>(epoch, start, std::move(inner));
     return EnvStatus::Ok();
 }
 

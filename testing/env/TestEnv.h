@@ -11,7 +11,10 @@
 //     error, once or from then on; simulated sharing violations for opens of a path;
 //     torn writes (FailNthWritePartially); a simulated crash (FailAllFrom: every call from
 //     the n-th on fails). A failed call does nothing: it does not reach the real Env;
-//   - fixed identities: process id, GUID sequence.
+//   - fixed identities: process id, GUID sequence;
+//   - folder watches: the target's, which also report a change once faults were set or
+//     cleared (an injected failure alters what a listing shows, as a change on disk
+//     would); SetFileSystemType judges folders as if on another file system.
 // Files opened through a CTestEnv are wrapped, so their Read, Write, Sync, Truncate and
 // Close calls are counted and can be failed too.
 //
@@ -33,8 +36,10 @@
 // Thread-safety: safe for concurrent use; hooks run without the internal lock held.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -67,6 +72,7 @@ enum class EnvOp {
     kFindFiles,
     kLockFile,
     kCopyFileAttributes,  // the path matched by faults is the target
+    kWatchFolder,
     kCreateGuid,
     kSleep,
     kCount  // number of operations, not an operation
@@ -117,6 +123,11 @@ class CTestEnv : public EnvWrapper {
     // How many calls failed by injection so far.
     int InjectedFailures() const;
 
+    // WatchFolder judges every folder as on a file system of `type` (statfs f_type, see
+    // IsWatchableFileSystemType); unset, the target judges. Watches made before report a
+    // change.
+    void SetFileSystemType(std::optional<uint64_t> type);
+
     // --- Counters ---
     // Calls of `op` since construction or the last ResetCounts, failed ones included.
     int CallCount(EnvOp op) const;
@@ -155,6 +166,8 @@ class CTestEnv : public EnvWrapper {
                                 std::vector<FolderEntry>* entries) override;
     EnvStatus FindFiles(const std::string& folder, const std::string& pattern,
                         std::vector<std::string>* names) override;
+    EnvStatus WatchFolder(const std::string& folder, const std::string& pattern,
+                          std::unique_ptr<IFolderWatch>* watch) override;
     uint32_t GetTickCount() override;
     uint64_t GetSystemTimeAsFileTime() override;
     void Sleep(uint32_t milliseconds) override;
@@ -176,6 +189,8 @@ class CTestEnv : public EnvWrapper {
     };
 
     void _addFault(const Fault& fault);
+    // Makes every watch made so far report a change.
+    void _invalidateWatches() { ++*m_watchEpoch; }
     // Counts a call of `op` on `path` and returns the injected failure when one fires;
     // `*partialBytes` (when given) receives how much of a torn write still goes through.
     EnvStatus _enter(EnvOp op, const std::string& path, size_t* partialBytes = nullptr);
@@ -193,6 +208,10 @@ class CTestEnv : public EnvWrapper {
     std::vector<Guid> m_guidQueue;
     bool m_sequentialGuids = false;
     uint32_t m_nextGuid = 1;
+    std::optional<uint64_t> m_fileSystemType;
+    // Shared with the watches, which may outlive the env (the process-wide folder index).
+    std::shared_ptr<std::atomic<uint64_t>> m_watchEpoch =
+        std::make_shared<std::atomic<uint64_t>>(0);
 };
 
 // Services with only the Env replaced, for a CAppServicesOverride:

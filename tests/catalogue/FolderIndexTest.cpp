@@ -6,7 +6,9 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,8 +40,8 @@ uint64_t FileTimeNow() {
 const char* const kIds[] = {"A", "a", "B", "C", "D", "DUP", "E", "nobody", ""};
 
 // Every identifier answers as a fresh full Load does; then, asked again, the index opens
-// `steadyOpens` files.
-void ExpectSameAsLoad(CTestSite& site, int steadyOpens) {
+// `steadyOpens` files and lists the folder `steadyListings` times (unless negative).
+void ExpectSameAsLoad(CTestSite& site, int steadyOpens, int steadyListings = -1) {
     CZRauto_ptr<IKitroster> catalogue = CKitrosterFactory::CreateInstance();
     catalogue->Load();
     const CString folder = GetCatalogueFolder();
@@ -50,6 +52,17 @@ void ExpectSameAsLoad(CTestSite& site, int steadyOpens) {
     site.env().ResetCounts();
     FindInFolderIndex(folder, "nobody");
     EXPECT_EQ(site.env().CallCount(EnvOp::kOpenFile), steadyOpens);
+    if (steadyListings >= 0) {
+        EXPECT_EQ(site.env().CallCount(EnvOp::kFindFiles), steadyListings);
+    }
+}
+
+// Dates the file an hour back, `second` seconds on: settled when read, and each write with
+// a time of its own, as a later write would have.
+void Backdate(const std::string& path, int second) {
+    std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) -
+                                               std::chrono::hours(1) +
+                                               std::chrono::seconds(second));
 }
 
 }  // namespace
@@ -64,10 +77,7 @@ TEST(FolderIndex, AnswersAsFullLoadAcrossChanges) {
     int writes = 0;
     auto write = [&](const std::string& name, const std::string& text) {
         site.WriteRaw(name, text);
-        const std::string path = site.FileIn(name);
-        std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) -
-                                                   std::chrono::hours(1) +
-                                                   std::chrono::seconds(++writes));
+        Backdate(site.FileIn(name), ++writes);
     };
     write("_RES_A.zrr", CTestSite::ResourceText("A", "T", "IP=1;"));
     write("_RES_B.zrr", CTestSite::ResourceText("B", "T", "IP=2;"));
@@ -119,6 +129,68 @@ TEST(FolderIndex, AnswersAsFullLoadAcrossChanges) {
         ExpectSameAsLoad(site, row.steadyOpens);
     }
     EXPECT_EQ(Describe(FindInFolderIndex(GetCatalogueFolder(), "dup")), "<none>");
+}
+
+// Changes made straight on disk, behind the index's back, are seen at the next lookup: by
+// the folder's watch, or by a listing at every lookup on a file system whose watch cannot
+// be trusted (a network file system, injected). A watched folder that did not change is
+// not listed.
+TEST(FolderIndex, ChangesOnDiskAreSeenWithOrWithoutAWatch) {
+    namespace fs = std::filesystem;
+    for (const std::optional<uint64_t> type :
+         {std::optional<uint64_t>(), std::optional<uint64_t>(0x6969)}) {
+        SCOPED_TRACE(type ? "network file system" : "local file system");
+        CTestSite site("kitroster-index-");
+        ClearFolderIndex();
+        site.env().SetSystemTime(FileTimeNow());
+        site.env().SetFileSystemType(type);
+        std::unique_ptr<kitroster::IFolderWatch> probe;
+        const bool watched = site.env().WatchFolder(site.folder(), "*", &probe).ok();
+        EXPECT_EQ(watched, !type);
+        int writes = 0;
+        auto write = [&](const std::string& path, const std::string& text) {
+            std::ofstream(path, std::ios::binary) << text;
+            Backdate(path, ++writes);
+        };
+        write(site.FileIn("_RES_A.zrr"), CTestSite::ResourceText("A", "T", "IP=1;"));
+        write(site.FileIn("_RES_B.zrr"), CTestSite::ResourceText("B", "T", "IP=2;"));
+        const std::string spare = site.root() + "/spare";
+        fs::create_directories(spare);
+        write(spare + "/_RES_A.zrr", CTestSite::ResourceText("A", "T", "IP=7;"));
+
+        const std::pair<const char*, std::function<void()>> rows[] = {
+            {"initial", [] {}},
+            {"written",
+             [&] { write(site.FileIn("_RES_D.zrr"), CTestSite::ResourceText("D", "T", "IP=4;")); }},
+            {"renamed in",
+             [&] {
+                 write(site.FileIn("c.tmp"), CTestSite::ResourceText("C", "T", "IP=3;"));
+                 fs::rename(site.FileIn("c.tmp"), site.FileIn("_RES_C.zrr"));
+             }},
+            {"deleted", [&] { fs::remove(site.FileIn("_RES_B.zrr")); }},
+            {"modified in place, same size",
+             [&] {
+                 const std::string path = site.FileIn("_RES_A.zrr");
+                 std::string text = CTestSite::ResourceText("A", "T", "IP=1;");
+                 std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+                 file.seekp(static_cast<std::streamoff>(text.find("IP=1;")));
+                 file << "IP=9;";
+                 file.close();
+                 Backdate(path, ++writes);
+             }},
+            {"folder replaced",
+             [&] {
+                 fs::rename(site.folder(), site.folder() + ".old");
+                 fs::rename(spare, site.folder());
+             }},
+        };
+        for (const auto& [change, apply] : rows) {
+            SCOPED_TRACE(change);
+            apply();
+            ExpectSameAsLoad(site, 0, watched ? 0 : 1);
+        }
+        EXPECT_EQ(Describe(FindInFolderIndex(GetCatalogueFolder(), "A")), "A|T|IP=7;");
+    }
 }
 
 // A rewrite that keeps size and modification time is seen as long as the file was read

@@ -3,6 +3,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -230,6 +233,83 @@ TEST_F(PosixEnvTest, UncPathsReachFilesBelowTheUncRoot) {
     std::vector<std::string> names;
     ASSERT_TRUE(unc.FindFiles("\\\\srv\\share\\", "_res_*.ZRR", &names).ok());
     EXPECT_EQ(names, std::vector<std::string>{"_RES_A.zrr"});
+}
+
+// Entries whose content can change through a path outside the folder (symbolic links,
+// files with several names) are flagged, as a folder watch cannot see such changes.
+TEST_F(PosixEnvTest, FindFilesWithInfoFlagsLinkedEntries) {
+    namespace fs = std::filesystem;
+    std::ofstream(m_dir.Path("plain.zrr")) << "123";
+    std::ofstream(m_dir.Path("outside.txt")) << "12345";
+    fs::create_symlink(m_dir.Path("outside.txt"), m_dir.Path("symbolic.zrr"));
+    std::ofstream(m_dir.Path("hard.zrr")) << "1";
+    fs::create_hard_link(m_dir.Path("hard.zrr"), m_dir.Path("other.txt"));
+    fs::create_directory(m_dir.Path("folder.zrr"));
+    std::vector<FolderEntry> entries;
+    ASSERT_TRUE(m_env.FindFilesWithInfo(W(""), "*.ZRR", &entries).ok());
+    std::sort(entries.begin(), entries.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    std::vector<std::string> seen;
+    for (const FolderEntry& entry : entries) {
+        seen.push_back(entry.name + (entry.stated ? ":" + std::to_string(entry.info.size) : "") +
+                       (entry.linked ? ":linked" : ""));
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"folder.zrr:0", "hard.zrr:1:linked", "plain.zrr:3",
+                                              "symbolic.zrr:5:linked"}));
+}
+
+// A watch reports what a new listing with its pattern could show and nothing else, and a
+// folder that its path no longer leads to counts as changed.
+TEST_F(PosixEnvTest, FolderWatchSeesMatchingChangesAndAReplacedFolder) {
+    namespace fs = std::filesystem;
+    auto write = [](const fs::path& path, const char* text) { std::ofstream(path) << text; };
+    struct Row {
+        const char* change;
+        std::function<void(const fs::path& folder)> apply;
+        bool changed;
+    };
+    const Row rows[] = {
+        {"nothing", [](const fs::path&) {}, false},
+        {"other name written", [&](const fs::path& f) { write(f / "x.tmp", "12"); }, false},
+        {"other name read", [](const fs::path& f) { std::ifstream(f / "_RES_A.zrr").get(); },
+         false},
+        {"created", [&](const fs::path& f) { write(f / "_res_b.ZRR", "1"); }, true},
+        {"modified in place",
+         [](const fs::path& f) {
+             std::fstream(f / "_RES_A.zrr", std::ios::in | std::ios::out) << "B";
+         },
+         true},
+        {"renamed in", [](const fs::path& f) { fs::rename(f / "x.tmp", f / "_RES_C.zrr"); }, true},
+        {"renamed out", [](const fs::path& f) { fs::rename(f / "_RES_A.zrr", f / "a.bak"); }, true},
+        {"deleted", [](const fs::path& f) { fs::remove(f / "_RES_A.zrr"); }, true},
+        {"permissions",
+         [](const fs::path& f) { fs::permissions(f / "_RES_A.zrr", fs::perms::owner_read); }, true},
+        {"folder removed", [](const fs::path& f) { fs::remove_all(f); }, true},
+        {"parent replaced",
+         [](const fs::path& f) {
+             fs::rename(f.parent_path(), f.parent_path().string() + ".old");
+             fs::create_directories(f);
+         },
+         true},
+    };
+    int round = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.change);
+        const std::string relative = "w" + std::to_string(++round) + "/cat";
+        const fs::path folder = m_dir.Path(relative);
+        fs::create_directories(folder);
+        write(folder / "_RES_A.zrr", "A");
+        write(folder / "x.tmp", "1");
+        std::unique_ptr<IFolderWatch> watch;
+        ASSERT_TRUE(m_env.WatchFolder(W(relative), "_RES_*.zrr", &watch).ok());
+        row.apply(folder);
+        EXPECT_EQ(watch->Changed(), row.changed);
+        EXPECT_EQ(watch->Changed(), row.changed);  // a change stays reported
+    }
+    std::unique_ptr<IFolderWatch> watch;
+    EXPECT_EQ(m_env.WatchFolder(W("missing"), "*", &watch).error(), kErrorPathNotFound);
+    EXPECT_EQ(m_env.WatchFolder(W("w1/cat/x.tmp"), "*", &watch).error(), kErrorPathNotFound);
+    EXPECT_FALSE(watch);
 }
 
 TEST_F(PosixEnvTest, ClocksAndIdentities) {
