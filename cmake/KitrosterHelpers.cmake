@@ -21,10 +21,11 @@ function(kitroster_add_child_directories)
     endforeach()
 endfunction()
 
-# kitroster_add_test(NAME name SOURCES ... LIBS ... [LABELS ...])
-# One GoogleTest executable; every test case is registered with ctest.
+# kitroster_add_test(NAME name SOURCES ... LIBS ... [LABELS ...] [ENVIRONMENT VAR=value ...])
+# One GoogleTest executable; every test case is registered with ctest. ENVIRONMENT adds
+# variables to the environment its cases run in.
 function(kitroster_add_test)
-    cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+    cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
     target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main
                           Threads::Threads)
@@ -38,9 +39,13 @@ function(kitroster_add_test)
     if(NOT T_LABELS)
         set(T_LABELS unit)
     endif()
+    set(environment "KITROSTER_REGISTRY=${state}/registry.db" ${T_ENVIRONMENT})
+    # One property value: its list separators must survive three rounds of list
+    # expansion on the way through the discovery script, hence the escaping.
+    list(JOIN environment "\\\\\\\\\\\\\\;" environment)
     gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 DISCOVERY_MODE PRE_TEST
         PROPERTIES LABELS "${T_LABELS}"
-        ENVIRONMENT "KITROSTER_REGISTRY=${state}/registry.db")
+        ENVIRONMENT "${environment}")
 endfunction()
 
 # Shared by the two below: a library of kind KIND with hidden visibility whose dependencies
