@@ -1,0 +1,117 @@
+// kitroster-manager: the catalogue's dialogs as windows a person uses, or played from a
+// script (--script) on real windows or headless. A thin shell: the dialogs and every rule
+// are the library's; this program picks the backend, opens the dialog and saves.
+//
+// Exit codes: 0 the dialog closed with OK and the save wrote everything; 1 cancelled or
+// not saved (the reason on stderr); 2 a usage or script error; 3 the script ended with a
+// window still open (nothing saved).
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <sstream>
+
+#include <QApplication>
+
+#include "apps/kitroster-manager/EditEntry.h"
+#include "apps/kitroster-manager/ManagerOptions.h"
+#include "catalogue/CatalogueContext.h"
+#include "dialog_framework/headless/HeadlessBackend.h"
+#include "dialog_framework/qt/QtBackend.h"
+#include "dialog_framework/script/ScriptedUser.h"
+#include "platform/app/KitrosterApp.h"
+#include "platform/env/PathMapping.h"
+#include "platform/kxcommon/KXCommon.h"
+#include "platform/registry/Registry.h"
+
+using namespace kitroster;
+using namespace kitroster::manager;
+
+namespace {
+
+bool ReadScript(const std::string& source, std::string* text) {
+    if (source == "-") {
+        text->assign(std::istreambuf_iterator<char>(std::cin), {});
+        return true;
+    }
+    std::ifstream in(source, std::ios::binary);
+    if (!in) return false;
+    text->assign(std::istreambuf_iterator<char>(in), {});
+    return true;
+}
+
+void ApplyGlobalOptions(const SManagerOptions& options) {
+    if (!options.registryFile.empty()) CRegistry::SetMachineLocation(options.registryFile);
+    ConfigureUncRootFromRegistry();
+    if (!options.settingsRoot.empty()) {
+        std::string root;
+        NResourceItem::SetSettingsRootOverride(
+            Utf8ToCp1252(options.settingsRoot, &root, '?') ? root : options.settingsRoot);
+    }
+}
+
+// Windows need a display, unless Qt is told to draw somewhere else.
+bool HaveDisplay() {
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        if (const char* value = std::getenv(name); value && *value) return true;
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    SManagerOptions options;
+    if (int rc = ParseManagerOptions(argc, argv, &options); rc >= 0) return rc;
+    ApplyGlobalOptions(options);
+
+    std::optional<CScriptedUser> user;
+    if (!options.script.empty()) {
+        std::string script;
+        if (!ReadScript(options.script, &script)) {
+            std::fprintf(stderr, "kitroster-manager: cannot read the script %s\n",
+                         options.script.c_str());
+            return kExitUsage;
+        }
+        user.emplace(script, std::cout);
+        if (!options.shotsFolder.empty()) user->SetShotsFolder(options.shotsFolder);
+    }
+    if (!options.headless && !HaveDisplay()) {
+        std::fprintf(stderr,
+                     "kitroster-manager: no display to show windows on (set DISPLAY, or "
+                     "QT_QPA_PLATFORM=offscreen, or use --headless with --script)\n");
+        return kExitFailed;
+    }
+
+    std::unique_ptr<QApplication> qt;
+    std::unique_ptr<CDialogBackend> backend;
+    if (options.headless) {
+        backend = std::make_unique<CHeadlessBackend>(*user);
+    } else {
+        qt = std::make_unique<QApplication>(argc, argv);
+        SQtOptions qtOptions;
+        const char* verify = std::getenv("KITROSTER_QT_VERIFY");
+        qtOptions.verifyMirror = verify && std::string(verify) == "1";
+        backend = std::make_unique<CQtBackend>(user ? &*user : nullptr, qtOptions);
+    }
+    AppServices services;
+    services.dialogBackend = backend.get();
+    CAppServicesOverride useBackend(services);
+
+    int rc = kExitFailed;
+    try {
+        rc = RunEditEntry(options);
+    } catch (const CScriptEnded&) {
+        std::fprintf(stderr, "kitroster-manager: the script ended with a window open; "
+                             "nothing was saved\n");
+        rc = kExitUnfinished;
+    } catch (const CScriptError& e) {
+        user->WriteError(e.Line(), e.what());
+        std::fprintf(stderr, "kitroster-manager: script line %d: %s\n", e.Line(), e.what());
+        rc = kExitUsage;
+    }
+    if (user) user->WriteEnd(rc);
+    return rc;
+}
