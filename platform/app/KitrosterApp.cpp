@@ -45,6 +45,8 @@ CAppServicesOverride::CAppServicesOverride(kitroster::AppServices replacement)
         m_services.identity = m_previous->identity;
     if (!m_services.dialogBackend)
         m_services.dialogBackend = m_previous->dialogBackend;
+    if (!m_services.syncClient)
+        m_services.syncClient = m_previous->syncClient;
     GetKitrosterApp().m_services.store(&m_services, std::memory_order_release);
 }
 

@@ -1,7 +1,6 @@
 // CKitrosterApp: the application object of the library, and the one place every module
-// gets its services from: the Env (files, clocks), the configuration store, the ping and
-// this machine's identity and the dialog backend. Later subsystems add the sync-service
-// client here.
+// gets its services from: the Env (files, clocks), the configuration store, the ping,
+// this machine's identity, the dialog backend and the synchronisation service's client.
 //
 // Production code asks GetKitrosterApp() for a service at the moment it needs it and never
 // keeps the pointer beyond the operation. Tests replace services for a scope with one
@@ -24,6 +23,7 @@ namespace kitroster {
 class Env;
 class CRegistry;
 class CDialogBackend;
+class ISyncServiceClient;
 
 // True when `host` (a name or a dotted address) answers within `waitMs` milliseconds.
 using PingFunction = std::function<bool(const char* host, int waitMs)>;
@@ -42,7 +42,8 @@ class KR_APP_API IIdentity {
     virtual uint32_t GetUserId() = 0;
 };
 
-// The services in effect. Every member is set in the object GetServices() returns.
+// The services in effect. Every member is set in the object GetServices() returns, except
+// the two described as possibly null.
 struct AppServices {
     Env* env = nullptr;
     CRegistry* registry = nullptr;
@@ -51,6 +52,10 @@ struct AppServices {
     // The windows dialogs open in; null in programs that show none (dialogs then refuse
     // to open).
     CDialogBackend* dialogBackend = nullptr;
+    // The synchronisation service's client. Null in production: the real client lives in
+    // platform/sync_client, a floor above this one, and GetSyncServiceClient() there falls
+    // back to it. Code asks GetSyncServiceClient(), never this member.
+    ISyncServiceClient* syncClient = nullptr;
 };
 
 }  // namespace kitroster
