@@ -149,6 +149,11 @@ CString CConnIPCameraDlg::GetPortText(bool silent) {
 
 void CConnIPCameraDlg::OnBrowse() {
     const CString address = GetDlgItemText(IDC_CAMERA_IP);
+    const CString url = "http://" + address;
+    const CString question = FormatResString(IDS_LAUNCH_BROWSER, m_id.GetString(), url.GetString());
+    if (MessageBox(question, LoadResString(IDS_BROWSE_WEB_PAGE), MB_YESNO | MB_ICONQUESTION) !=
+        IDYES)
+        return;
     // The address becomes a program's argument: only a plain host (and port) goes out.
     if (!IsBrowsableAddress(address)) {
         CString text;
@@ -160,11 +165,6 @@ void CConnIPCameraDlg::OnBrowse() {
         MessageBox(text, LoadResString(IDS_BROWSE_WEB_PAGE), MB_OK | MB_ICONWARNING);
         return;
     }
-    const CString url = "http://" + address;
-    const CString question = FormatResString(IDS_LAUNCH_BROWSER, m_id.GetString(), url.GetString());
-    if (MessageBox(question, LoadResString(IDS_BROWSE_WEB_PAGE), MB_YESNO | MB_ICONQUESTION) !=
-        IDYES)
-        return;
     CWaitCursor wait;
     if (kitroster::CDialogBackend* backend = GetDialogBackend())
         backend->LaunchProgram("xdg-open", {url.str()});
