@@ -1,9 +1,8 @@
 // The commands that look across the catalogue: rename with its checks, dependants and the
-// configuration search with their result list; and the resource editor service.
+// configuration search with their result list.
 #include <gtest/gtest.h>
 
 #include "catalogue/queries/IdentifierCheck.h"
-#include "manager_ui/ResourceEditor.h"
 #include "resources/dialogs/ControlIds.h"
 #include "resources/strings/StringTable.h"
 #include "tests/manager_ui/ManagerTestHelpers.h"
@@ -12,13 +11,6 @@ namespace NResourceItem {
 namespace {
 
 using kitroster::testing::CTestSite;
-
-void WriteCatalogue(CTestSite& site) {
-    WriteResources(site, {{"CAM1", "CAMERA_IP", "IPADDR=10.0.0.5;"},
-                          {"ASSY1", "ASSEMBLY_VIDEO", "RES_CAMERA=CAM1;"},
-                          {"ROOM1", "ROOM_VIDEO", "RES_ASSYLIST=ASSY1|CAM1;"},
-                          {"SRV1", "SERVER_MPEG4", "IPADDR=192.168.0.1;"}});
-}
 
 TEST(CatalogueCommandsTest, RenameChecksTheNewIdentifier) {
     const std::string invalidChars = FormatResString(IDS_INVALID_CHARACTER, kLabelId).str();
@@ -138,50 +130,6 @@ TEST(CatalogueCommandsTest, DependantsAndSearchShowTheirResults) {
         std::vector<std::string> expected = c.listed;
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(listed, expected) << c.what;
-    }
-}
-
-TEST(ResourceEditorTest, SelectAndEdit) {
-    struct SCase {
-        const char* what;
-        bool select;
-        std::string script;
-        const char* selectionIn;
-        bool result;
-        std::string selectionOut;
-        size_t rows;
-    };
-    const SCase cases[] = {
-        {"select by double-click", true, "dump\ndblclick 15001 SRV1\n", "", true, "SRV1", 4},
-        {"OK with an empty selection is false", true, "dump\nclick 1\n", "", false, "", 4},
-        {"cancel keeps the caller's text", true, "dump\nclick 2\n", "cam1", false, "cam1", 4},
-        {"type filter restricts the list", true, "dump\nclick 1\n", "ASSY1", false, "", 1},
-        {"edit cancelled", false, "dump\nclick 2\n", "", false, "", 4},
-        {"edit after a change saves", false,
-         "dump\nchoose 15001 SRV1\nclick 5\nanswer Yes\n"
-         "wait 100\nclick 1\n",
-         "", true, "", 4},
-    };
-    for (const SCase& c : cases) {
-        CTestSite site;
-        WriteCatalogue(site);
-        CZRauto_ptr<IResourceEditor> editor = CResourceEditorFactory::CreateInstance();
-        if (c.rows == 1) {
-            CZRauto_ptr<IResourceTypeList> types = CResourceTypeList::CreateInstance();
-            types->Put("CAMERA");
-            editor->SetTypeFilter(types);
-        }
-        CString selection = c.selectionIn;
-        bool result = false;
-        SRun run = RunScript(c.script, [&] {
-            result = c.select ? editor->Select("Pick", selection) : editor->Edit("");
-            return 0;
-        });
-        EXPECT_EQ(result, c.result) << c.what << run.transcript;
-        if (c.select) {
-            EXPECT_EQ(selection.str(), c.selectionOut) << c.what;
-        }
-        EXPECT_EQ(run.Names(IDC_RESOURCE_LIST).size(), c.rows) << c.what;
     }
 }
 

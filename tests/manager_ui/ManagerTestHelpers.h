@@ -27,6 +27,15 @@ inline void WriteResources(kitroster::testing::CTestSite& site, std::initializer
                       kitroster::testing::CTestSite::ResourceText(r.id, r.type, r.conn));
 }
 
+// A camera referred to by an assembly and by a room (through its assembly list), and a
+// server nobody refers to.
+inline void WriteCatalogue(kitroster::testing::CTestSite& site) {
+    WriteResources(site, {{"CAM1", "CAMERA_IP", "IPADDR=10.0.0.5;"},
+                          {"ASSY1", "ASSEMBLY_VIDEO", "RES_CAMERA=CAM1;"},
+                          {"ROOM1", "ROOM_VIDEO", "RES_ASSYLIST=ASSY1|CAM1;"},
+                          {"SRV1", "SERVER_MPEG4", "IPADDR=192.168.0.1;"}});
+}
+
 struct SRun {
     int result = 0;
     std::vector<nlohmann::json> events;
