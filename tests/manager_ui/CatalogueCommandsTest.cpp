@@ -64,6 +64,15 @@ TEST(CatalogueCommandsTest, RenameRewritesReferencesAndSavesOnOk) {
         << site.ReadRaw("_RES_ROOM1.zrr");
 }
 
+TEST(CatalogueCommandsTest, RenameFieldStopsAtTheLongestIdentifier) {
+    CTestSite site;
+    WriteCatalogue(site);
+    SRun run = RunManager(
+        "choose 15001 SRV1\nclick 6\ntype 15023 ABCDEFGHIJKLMNOPQRSTUVWXYZ12\ndump\nclick 2\n"
+        "click 2\n");
+    EXPECT_EQ(run.Control(IDC_NEW_NAME)["text"], "ABCDEFGHIJKLMNOPQRSTUVWXYZ1") << run.transcript;
+}
+
 TEST(CatalogueCommandsTest, DependantsAndSearchShowTheirResults) {
     struct SCase {
         const char* what;
