@@ -96,9 +96,6 @@ class KITROSTER_API CResMgrDlg : public CDialog {
     int m_visibleCount;
 
   private:
-    // Asks the synchronisation service to bring the catalogue folder up to date before a
-    // reload (ResMgrReload.cpp).
-    void syncCatalogueFolder();
     // Saves the collection; false, after telling the person which files failed, when
     // something could not be written or removed.
     bool saveResources();

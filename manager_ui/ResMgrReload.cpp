@@ -1,14 +1,9 @@
 // CResMgrDlg: Reload, which asks the synchronisation service to bring the catalogue folder
 // up to date and then rebuilds the collection from the resource files.
+#include "catalogue/queries/SyncRequest.h"
 #include "dialog_framework/ModuleState.h"
 #include "manager_ui/ResMgrDlg.h"
-#include "platform/oxb_exception/ZRLogSite.h"
 #include "resources/strings/StringTable.h"
-
-static CZRLogSite s_log("KITROSTER");
-
-// The window's messages carry the window's source name.
-#define RESMGR_LOG(...) ZR_LOG_AT(s_log, ZRLOG_INFO, "ResMgrDlg.cpp", __LINE__, __VA_ARGS__)
 
 namespace NResourceItem {
 
@@ -25,21 +20,14 @@ void CResMgrDlg::OnReload() {
 
 void CResMgrDlg::reload(bool bResync) {
     CWaitCursor wait;
-    if (bResync)
-        syncCatalogueFolder();
-    else
-        RESMGR_LOG("ZRSYNC operation suppressed by 'bResync' parameter.");
+    // Asks the service to synchronise (unless it did within 30 s) and waits for it; the
+    // outcome is only logged, and the files are read again whatever it was.
+    RequestSync(bResync);
     m_selectedID = getSelectedResID();
     loadResources();
     updateResourceList();
     if (!m_selectedID.IsEmpty())
         selectItemByResID(m_selectedID);
-}
-
-void CResMgrDlg::syncCatalogueFolder() {
-    // This build has no synchronisation client: the service counts as not running and the
-    // reload reads the files as they are.
-    RESMGR_LOG("ZRSYNC server is NOT running");
 }
 
 }  // namespace NResourceItem

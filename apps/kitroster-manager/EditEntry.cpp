@@ -1,5 +1,7 @@
 #include "apps/kitroster-manager/EditEntry.h"
 
+#include "apps/kitroster-manager/TypeFilter.h"
+
 #include <cstdio>
 
 #include "catalogue/CatalogueContext.h"
@@ -16,27 +18,9 @@ using namespace NResourceItem;
 
 namespace {
 
-CString FromUtf8(const std::string& text) {
-    std::string cp1252;
-    return Utf8ToCp1252(text, &cp1252, '?') ? CString(cp1252) : CString(text);
-}
-
 int Fail(const CString& message) {
     std::fprintf(stderr, "kitroster-manager: %s\n", Cp1252ToUtf8(message.str()).c_str());
     return kExitFailed;
-}
-
-// The types of --types; an empty handle (every type) when none were given.
-CZRauto_ptr<IResourceTypeList> TypeFilter(const std::string& types) {
-    if (types.empty()) return {};
-    CZRauto_ptr<IResourceTypeList> list = CResourceTypeList::CreateInstance();
-    CString all = FromUtf8(types);
-    int pos = 0;
-    for (CString type = all.Tokenize(";", pos); pos >= 0; type = all.Tokenize(";", pos)) {
-        type.Trim();
-        if (!type.IsEmpty()) list->Put(type);
-    }
-    return list;
 }
 
 // Saves under the catalogue lock, so that no other writer of this machine is half-way;
@@ -47,19 +31,23 @@ int SaveChanges(IKitroster* collection) {
         GetCatalogueFolder(), CCatalogueLock::kDefaultWaitMs,
         [] { std::fprintf(stderr, "kitroster-manager: waiting for another program...\n"); },
         &error);
-    if (!lock) return Fail(error);
+    if (!lock)
+        return Fail(error);
     collection->Save();
     const std::vector<CString> failures = GetSaveFailures(collection);
-    if (failures.empty()) return kExitOk;
+    if (failures.empty())
+        return kExitOk;
     CString message = FormatResString(IDS_SAVE_FAILED, GetCatalogueFolder().GetString());
-    for (const CString& failure : failures) message += "\n  " + failure;
+    for (const CString& failure : failures)
+        message += "\n  " + failure;
     return Fail(message);
 }
 
 }  // namespace
 
 int RunEditEntry(const SManagerOptions& options) {
-    if (CString problem; !CheckSettingsRoot(&problem)) return Fail(problem);
+    if (CString problem; !CheckSettingsRoot(&problem))
+        return Fail(problem);
     CZRauto_ptr<IKitroster> collection = CKitrosterFactory::CreateInstance();
     if (!collection->Load()) {
         for (const CString& name : GetSkippedFiles(collection))
@@ -68,7 +56,8 @@ int RunEditEntry(const SManagerOptions& options) {
     CZRauto_ptr<IResourceItem> item;
     if (options.editId) {
         item = collection->GetItemById(FromUtf8(*options.editId));
-        if (!item) return Fail(FromUtf8(*options.editId) + " does not exist");
+        if (!item)
+            return Fail(FromUtf8(*options.editId) + " does not exist");
     }
     CResEditDlg dlg(collection, item.get() != nullptr, false, TypeFilter(options.types), nullptr);
     if (item) {
@@ -78,9 +67,11 @@ int RunEditEntry(const SManagerOptions& options) {
         dlg.m_conn = item->get_Conn();
         dlg.m_caps = item->get_Caps();
     }
-    if (dlg.DoModal() != IDOK) return kExitFailed;
+    if (dlg.DoModal() != IDOK)
+        return kExitFailed;
     if (!item) {
-        if (collection->GetItemById(dlg.m_id)) return Fail(dlg.m_id + " already exists");
+        if (collection->GetItemById(dlg.m_id))
+            return Fail(dlg.m_id + " already exists");
         item = CResourceItemFactory::CreateInstance();
     }
     item->set_ID(dlg.m_id);
@@ -88,7 +79,8 @@ int RunEditEntry(const SManagerOptions& options) {
     item->set_Name(dlg.m_name);
     item->set_Conn(dlg.m_conn);
     item->set_Caps(dlg.m_caps);
-    if (!options.editId) collection->Add(item);
+    if (!options.editId)
+        collection->Add(item);
     return SaveChanges(collection);
 }
 

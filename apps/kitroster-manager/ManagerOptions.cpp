@@ -17,11 +17,21 @@ int ParseManagerOptions(int argc, char** argv, SManagerOptions* options) {
         ->check(notEmpty);
     app.add_option("--registry", options->registryFile,
                    "Registry database file (default: $KITROSTER_REGISTRY, else the machine store)");
-    auto* edit = app.add_option("--edit", options->editId,
-                                "Open the edit dialog on the resource ID, as the manager's Edit does");
-    auto* create = app.add_flag("--new", options->create,
-                                "Open the edit dialog for a new resource, as the manager's New does");
+    auto* edit =
+        app.add_option("--edit", options->editId,
+                       "Open the edit dialog on the resource ID, as the manager's Edit does");
+    auto* create =
+        app.add_flag("--new", options->create,
+                     "Open the edit dialog for a new resource, as the manager's New does");
+    auto* pick = app.add_option("--pick", options->pick,
+                                "Pick one resource in the manager window (ID pre-selected); "
+                                "prints the chosen identifier")
+                     ->expected(0, 1);
     edit->excludes(create);
+    pick->excludes(edit);
+    pick->excludes(create);
+    app.add_option("--caption", options->caption,
+                   "Caption of the manager window (default: the window's own)");
     app.add_option("--types", options->types,
                    "Types the dialogs offer, separated by ';' (default: every type)");
     app.add_option("--script", options->script,
@@ -41,8 +51,8 @@ int ParseManagerOptions(int argc, char** argv, SManagerOptions* options) {
                      message);
         return kExitUsage;
     };
-    if (!options->editId && !options->create) return usage("give --edit ID or --new");
-    if (options->editId && options->editId->empty()) return usage("--edit needs an identifier");
+    if (options->editId && options->editId->empty())
+        return usage("--edit needs an identifier");
     if (options->headless && options->script.empty())
         return usage("--headless needs --script: without windows nobody could answer them");
     if (!options->shotsFolder.empty() && options->script.empty())

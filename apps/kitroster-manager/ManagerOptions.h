@@ -14,14 +14,16 @@ enum ExitCode : int {
 };
 
 struct SManagerOptions {
-    std::string settingsRoot;  // --root
-    std::string registryFile;  // --registry
+    std::string settingsRoot;           // --root
+    std::string registryFile;           // --registry
     std::optional<std::string> editId;  // --edit ID
     bool create = false;                // --new
+    std::optional<std::string> pick;    // --pick [ID]: "" when given without an ID
+    std::string caption;                // --caption TEXT
     std::string types;                  // --types T;T...
     std::string script;                 // --script FILE, or "-" for standard input
     bool headless = false;
-    std::string shotsFolder;            // --shots DIR
+    std::string shotsFolder;  // --shots DIR
 };
 
 // Parses the command line. Returns -1 to go on, or the exit code to end with (help

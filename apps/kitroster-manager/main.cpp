@@ -2,9 +2,12 @@
 // script (--script) on real windows or headless. A thin shell: the dialogs and every rule
 // are the library's; this program picks the backend, opens the dialog and saves.
 //
-// Exit codes: 0 the dialog closed with OK and the save wrote everything; 1 cancelled or
-// not saved (the reason on stderr); 2 a usage or script error; 3 the script ended with a
-// window still open (nothing saved).
+// Without --edit or --new it shows the Resource Manager window (--pick: to choose one
+// resource, printed on stdout, or as "selected" in the transcript's end event).
+//
+// Exit codes: 0 the dialog closed with OK and the save wrote everything (or a resource was
+// picked); 1 cancelled, nothing picked, or not saved (the reason on stderr); 2 a usage or
+// script error; 3 the script ended with a window still open (nothing saved).
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -17,6 +20,7 @@
 #include <QApplication>
 
 #include "apps/kitroster-manager/EditEntry.h"
+#include "apps/kitroster-manager/ManagerEntry.h"
 #include "apps/kitroster-manager/ManagerOptions.h"
 #include "catalogue/CatalogueContext.h"
 #include "dialog_framework/headless/HeadlessBackend.h"
@@ -38,13 +42,15 @@ bool ReadScript(const std::string& source, std::string* text) {
         return true;
     }
     std::ifstream in(source, std::ios::binary);
-    if (!in) return false;
+    if (!in)
+        return false;
     text->assign(std::istreambuf_iterator<char>(in), {});
     return true;
 }
 
 void ApplyGlobalOptions(const SManagerOptions& options) {
-    if (!options.registryFile.empty()) CRegistry::SetMachineLocation(options.registryFile);
+    if (!options.registryFile.empty())
+        CRegistry::SetMachineLocation(options.registryFile);
     ConfigureUncRootFromRegistry();
     if (!options.settingsRoot.empty()) {
         std::string root;
@@ -56,7 +62,8 @@ void ApplyGlobalOptions(const SManagerOptions& options) {
 // Windows need a display, unless Qt is told to draw somewhere else.
 bool HaveDisplay() {
     for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-        if (const char* value = std::getenv(name); value && *value) return true;
+        if (const char* value = std::getenv(name); value && *value)
+            return true;
     return false;
 }
 
@@ -64,7 +71,8 @@ bool HaveDisplay() {
 
 int main(int argc, char** argv) {
     SManagerOptions options;
-    if (int rc = ParseManagerOptions(argc, argv, &options); rc >= 0) return rc;
+    if (int rc = ParseManagerOptions(argc, argv, &options); rc >= 0)
+        return rc;
     ApplyGlobalOptions(options);
 
     std::optional<CScriptedUser> user;
@@ -76,7 +84,8 @@ int main(int argc, char** argv) {
             return kExitUsage;
         }
         user.emplace(script, std::cout);
-        if (!options.shotsFolder.empty()) user->SetShotsFolder(options.shotsFolder);
+        if (!options.shotsFolder.empty())
+            user->SetShotsFolder(options.shotsFolder);
     }
     if (!options.headless && !HaveDisplay()) {
         std::fprintf(stderr,
@@ -101,17 +110,27 @@ int main(int argc, char** argv) {
     CAppServicesOverride useBackend(services);
 
     int rc = kExitFailed;
+    std::optional<std::string> selected;
     try {
-        rc = RunEditEntry(options);
+        rc = options.editId || options.create ? RunEditEntry(options)
+                                              : RunManagerWindow(options, &selected);
     } catch (const CScriptEnded&) {
-        std::fprintf(stderr, "kitroster-manager: the script ended with a window open; "
-                             "nothing was saved\n");
+        std::fprintf(stderr,
+                     "kitroster-manager: the script ended with a window open; "
+                     "nothing was saved\n");
         rc = kExitUnfinished;
     } catch (const CScriptError& e) {
         user->WriteError(e.Line(), e.what());
         std::fprintf(stderr, "kitroster-manager: script line %d: %s\n", e.Line(), e.what());
         rc = kExitUsage;
     }
-    if (user) user->WriteEnd(rc);
+    if (selected && !user)
+        std::printf("%s\n", selected->c_str());
+    if (user) {
+        nlohmann::ordered_json extra;
+        if (selected)
+            extra["selected"] = *selected;
+        user->WriteEnd(rc, extra);
+    }
     return rc;
 }

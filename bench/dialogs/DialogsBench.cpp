@@ -44,7 +44,8 @@ double Median(std::vector<double> values) {
 
 double MedianOf(int runs, const std::function<double()>& measure) {
     std::vector<double> values;
-    for (int i = 0; i < runs; ++i) values.push_back(measure());
+    for (int i = 0; i < runs; ++i)
+        values.push_back(measure());
     return Median(values);
 }
 
@@ -66,7 +67,8 @@ double RunEditDialog(CZRauto_ptr<IKitroster> collection, CZRauto_ptr<IResourceIt
 int main(int argc, char** argv) {
     size_t size = 10000;
     for (int i = 1; i < argc; ++i)
-        if (std::strncmp(argv[i], "--catalogue_size=", 17) == 0) size = std::strtoul(argv[i] + 17, nullptr, 10);
+        if (std::strncmp(argv[i], "--catalogue_size=", 17) == 0)
+            size = std::strtoul(argv[i] + 17, nullptr, 10);
 
     char pattern[] = "/tmp/kitroster-bench-dialogs-XXXXXX";
     const std::string root = mkdtemp(pattern);
@@ -83,9 +85,11 @@ int main(int argc, char** argv) {
 
     constexpr int kTicks = 1000;
     const double withTicks = MedianOf(5, [&] {
-        return RunEditDialog(collection, assembly, "wait " + std::to_string(kTicks * 100) + "\nkey Escape\n");
+        return RunEditDialog(collection, assembly,
+                             "wait " + std::to_string(kTicks * 100) + "\nkey Escape\n");
     });
-    const double without = MedianOf(5, [&] { return RunEditDialog(collection, assembly, "key Escape\n"); });
+    const double without =
+        MedianOf(5, [&] { return RunEditDialog(collection, assembly, "key Escape\n"); });
     const double tick = std::max(withTicks - without, 0.0) / kTicks;
 
     const double fill = MedianOf(5, [&] {

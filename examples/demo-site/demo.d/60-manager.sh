@@ -20,3 +20,30 @@ SCRIPT
 echo
 echo "== kitroster show CAM01"
 "$bin/kitroster" --root "$site/" show CAM01
+echo
+echo "== kitroster-manager --headless --script - (the Resource Manager window)"
+"$bin/kitroster-manager" --root "$site/" --caption "Demo site" --headless --script - <<'SCRIPT'
+# filter preset 2, then back to 1
+click 15036
+click 15035
+# search the configurations for an address
+click 15029
+type 15045 "*10.0.0*"
+click 1
+key Return
+# which resources depend on CAM02
+rclick 15001 CAM02
+menu Dependants...
+key Return
+# rename CAM04; the assembly that names it follows
+choose 15001 CAM04
+wait 100
+click 6
+type 15023 CAM40
+click 1
+wait 100
+click 1
+SCRIPT
+echo
+echo "== kitroster show ASSY02 (now naming CAM40)"
+"$bin/kitroster" --root "$site/" show ASSY02

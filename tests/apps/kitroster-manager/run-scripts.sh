@@ -24,7 +24,8 @@ for script in "$scripts"/*.script; do
     rm -rf "$site"
     mkdir -p "$site"
     cp -r "$demo/SettingsGeneral" "$site/"
-    args=$(sed -n '1s/^# args: //p' "$script")
+    # The arguments line is split as the shell would (quotes group words); scripts are ours.
+    eval "args=($(sed -n '1s/^# args: //p' "$script"))"
     extra=(--headless)
     if [ "$mode" = qt ]; then
         mkdir -p "$out/shots/$name"
@@ -32,8 +33,7 @@ for script in "$scripts"/*.script; do
         export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} KITROSTER_QT_VERIFY=1
     fi
     actual="$out/$name.actual"
-    # shellcheck disable=SC2086
-    KITROSTER_REGISTRY="$site/registry.db" "$bin" --root "$site" $args "${extra[@]}" \
+    KITROSTER_REGISTRY="$site/registry.db" "$bin" --root "$site" "${args[@]}" "${extra[@]}" \
         --script "$script" >"$actual.raw" 2>"$out/$name.stderr"
     rc=$?
     {
