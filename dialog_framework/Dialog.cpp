@@ -423,13 +423,8 @@ EUserAction CDialog::UserChoose(int id, int row) {
         _set_focus(id, true);
         if (GetDlgItem(id) != control)
             return EUserAction::Done;
-        int previous = list->GetSelectionMark();
-        if (previous != row) {
-            if (previous >= 0) {
-                list->SetItemState(previous, 0, LVIS_SELECTED | LVIS_FOCUSED);
-                SNotifyInfo info{id, previous, {}, 0, LVIS_SELECTED | LVIS_FOCUSED};
-                SendNotify(ENotify::ItemChanged, id, &info);
-            }
+        if (list->GetSelectionMark() != row) {
+            _deselect(list);
             list->SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
             SNotifyInfo info{id, row, {}, LVIS_SELECTED | LVIS_FOCUSED, 0};
             SendNotify(ENotify::ItemChanged, id, &info);
@@ -474,6 +469,28 @@ EUserAction CDialog::UserCheck(int id, int row, bool on) {
     return EUserAction::Done;
 }
 
+void CDialog::_deselect(CListCtrl* list) {
+    int previous = list->GetSelectionMark();
+    if (previous < 0)
+        return;
+    int id = list->GetDlgCtrlID();
+    list->SetItemState(previous, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    SNotifyInfo info{id, previous, {}, 0, LVIS_SELECTED | LVIS_FOCUSED};
+    SendNotify(ENotify::ItemChanged, id, &info);
+}
+
+void CDialog::_mouse_select(CListCtrl* list, int row) {
+    int id = list->GetDlgCtrlID();
+    if (row >= 0) {
+        UserChoose(id, row);
+        return;
+    }
+    // A click on empty space clears the selection, as a mouse does.
+    _set_focus(id, true);
+    if (GetListCtrl(id) == list)
+        _deselect(list);
+}
+
 EUserAction CDialog::UserDoubleClick(int id, int row, bool ctrl) {
     CCtrlScope scope(ctrl);
     CWnd* control = GetDlgItem(id);
@@ -485,18 +502,7 @@ EUserAction CDialog::UserDoubleClick(int id, int row, bool ctrl) {
     if (auto* list = dynamic_cast<CListCtrl*>(control)) {
         if (row >= list->GetItemCount())
             return EUserAction::NoSuchRow;
-        if (row >= 0) {
-            UserChoose(id, row);
-        } else {
-            _set_focus(id, true);
-            int previous = list->GetSelectionMark();
-            if (previous >= 0) {
-                // A click on empty space clears the selection first, as a mouse does.
-                list->SetItemState(previous, 0, LVIS_SELECTED | LVIS_FOCUSED);
-                SNotifyInfo info{id, previous, {}, 0, LVIS_SELECTED | LVIS_FOCUSED};
-                SendNotify(ENotify::ItemChanged, id, &info);
-            }
-        }
+        _mouse_select(list, row);
         if (!m_open || m_ending || GetDlgItem(id) != control)
             return EUserAction::Done;
         SNotifyInfo info{id, row, {}, 0, 0};
@@ -527,17 +533,7 @@ EUserAction CDialog::UserRightClick(int id, int row, CPoint offset) {
         return reach;
     if (row >= list->GetItemCount())
         return EUserAction::NoSuchRow;
-    if (row >= 0) {
-        UserChoose(id, row);
-    } else {
-        _set_focus(id, true);
-        int previous = list->GetSelectionMark();
-        if (previous >= 0) {
-            list->SetItemState(previous, 0, LVIS_SELECTED | LVIS_FOCUSED);
-            SNotifyInfo info{id, previous, {}, 0, LVIS_SELECTED | LVIS_FOCUSED};
-            SendNotify(ENotify::ItemChanged, id, &info);
-        }
-    }
+    _mouse_select(list, row);
     if (!m_open || m_ending || GetListCtrl(id) != list)
         return EUserAction::Done;
     SNotifyInfo info{id, row, offset, 0, 0};

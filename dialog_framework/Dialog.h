@@ -136,6 +136,10 @@ class KITROSTER_API CDialog {
     void _open_controls();
     void _close();
     void _set_focus(int id, bool notify);
+    // Clears a list view's selection, with the notification of the row that lost it.
+    void _deselect(CListCtrl* list);
+    // What a mouse click on a list view row (or on empty space, row -1) does to it.
+    void _mouse_select(CListCtrl* list, int row);
 
     UINT m_templateId;
     CDialog* m_parent;
