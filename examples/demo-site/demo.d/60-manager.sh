@@ -23,9 +23,13 @@ echo "== kitroster show CAM01"
 echo
 echo "== kitroster-manager --headless --script - (the Resource Manager window)"
 "$bin/kitroster-manager" --root "$site/" --caption "Demo site" --headless --script - <<'SCRIPT'
-# filter preset 2, then back to 1
-click 15036
-click 15035
+# the filter dialog: only identifiers starting CAM or SRV, then Reset to show everything
+click 15028
+type 15034 "CAM*;SRV*"
+click 1
+wait 100
+click 15028
+click 3
 # search the configurations for an address
 click 15029
 type 15045 "*10.0.0*"
