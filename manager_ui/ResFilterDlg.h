@@ -1,6 +1,6 @@
 // CResFilterDlg: the "Resource Filter" dialog (template 15010) behind the manager window's
 // "&Change..." button. It lists the base filter's types with the current filter's marked,
-// takes an identifier specification (with the entry history) and builds a new filter on
+// takes an identifier pattern list (with the entry history) and builds a new filter on
 // OK. DoModal returns IDOK, IDCANCEL or 3 (Reset); it never changes the filters it got.
 //
 // Thread-safety: the user-interface thread only.

@@ -28,14 +28,14 @@ KITROSTER_API int ReadLastFilterId();
 KITROSTER_API void WriteLastFilterId(int presetId);
 
 // Gives `internal` a new type list holding a copy of every type of `base`'s list (none
-// when `base` or its list is absent) and an empty specification.
+// when `base` or its list is absent) and an empty pattern list.
 KITROSTER_API void ResetFilter(IResourceFilter* base, IResourceFilter* internal);
 
 // Loads preset `presetId` into `internal`: its stored types that `base` allows (all of
 // them when `base` has no list), or a reset when none are stored, and its stored
-// specification. A preset never saved is created with empty values.
+// pattern list. A preset never saved is created with empty values.
 KITROSTER_API void LoadFilterPreset(int presetId, IResourceFilter* base, IResourceFilter* internal);
-// Stores `filter`'s types joined with ';' and its specification as preset `presetId`.
+// Stores `filter`'s types joined with ';' and its pattern list as preset `presetId`.
 KITROSTER_API void SaveFilterPreset(int presetId, IResourceFilter* filter);
 
 // The non-empty entries of the history under `key`, in slot order (not by recency).

@@ -62,7 +62,7 @@ TEST(FilterPresetTest, FilterDialogFromTheWindowStoresThePreset) {
         const char* storedSpec;
     };
     const SCase cases[] = {
-        {"OK with a specification", "type 15034 CAM*\nclick 1\n", {"CAM1"}, "CAM*"},
+        {"OK with a pattern list", "type 15034 CAM*\nclick 1\n", {"CAM1"}, "CAM*"},
         {"Reset", "type 15034 CAM*\nclick 3\n", {"CAM1", "SRV1"}, ""},
         {"Cancel changes nothing", "type 15034 CAM*\nclick 2\n", {"SRV1"}, "SRV*"},
     };
@@ -102,7 +102,7 @@ TEST(FilterDlgTest, OkBuildsTheFilterAndRefusesAnEmptyOne) {
          {},
          {"CAMERA_IP", "SERVER"},
          ""},
-        {"clear all demands a specification",
+        {"clear all demands a pattern list",
          "click 15031\nclick 15032\nclick 1\nanswer OK\n"
          "type 15034 CAM*\nclick 1\n",
          IDOK,

@@ -21,7 +21,7 @@ TEST(ResMgrDlgTest, TitleCountsFollowTheFilter) {
     struct SCase {
         const char* what;
         int resources;     // CAM0..CAM2 first, then SRV3..
-        const char* spec;  // preset 1's identifier specification
+        const char* spec;  // preset 1's identifier patterns
         const char* caption;
         std::string title;
         bool okEnabled;
