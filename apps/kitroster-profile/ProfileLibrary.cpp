@@ -1,6 +1,7 @@
 #include "apps/kitroster-profile/ProfileLibrary.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -20,7 +21,14 @@ std::string DefaultProfileLibraryPath() {
         folder.assign(self, static_cast<std::size_t>(length));
         folder.erase(folder.find_last_of('/') == std::string::npos ? 0 : folder.find_last_of('/'));
     }
-    return folder + "/../profile_edition/libKitroster.so";
+    // The build tree keeps the library beside the programs' folder; an installed tree in
+    // the library folder, at the same distance from the programs wherever it is unpacked.
+    const std::string built = folder + "/../profile_edition/libKitroster.so";
+    struct stat info {};
+    if (::stat(built.c_str(), &info) == 0) {
+        return built;
+    }
+    return folder + "/" KITROSTER_PROFILE_INSTALLED_FOLDER "/libKitroster.so";
 }
 
 CProfileLibrary::~CProfileLibrary() {

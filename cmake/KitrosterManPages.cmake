@@ -1,0 +1,46 @@
+# Manual pages of the three programs, made at build time by help2man from the built
+# programs' own --help and --version, so that they never disagree with the programs.
+# Running the programs needs a native, plain build: cross and sanitizer builds (whose
+# runtimes may fail a program at exit) go without, as do machines without help2man.
+find_program(HELP2MAN help2man)
+option(KITROSTER_MAN_PAGES "Make and install the manual pages (needs help2man)" ON)
+if(NOT KITROSTER_MAN_PAGES OR NOT HELP2MAN OR CMAKE_CROSSCOMPILING OR KITROSTER_SANITIZE
+   OR KITROSTER_BUILD_FUZZ)
+    message(STATUS "Manual pages: not made (switched off, help2man missing, or a cross, "
+                   "sanitizer or fuzz build)")
+    return()
+endif()
+
+set(_man_folder ${PROJECT_BINARY_DIR}/man)
+file(MAKE_DIRECTORY ${_man_folder})
+set(_man_epoch)
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+    set(_man_epoch $ENV{SOURCE_DATE_EPOCH})
+elseif(KITROSTER_RELEASE_EPOCH)
+    set(_man_epoch ${KITROSTER_RELEASE_EPOCH})
+endif()
+set(_man_environment KITROSTER_LOG=off KITROSTER_REGISTRY=${_man_folder}/registry.db)
+if(_man_epoch)
+    list(APPEND _man_environment SOURCE_DATE_EPOCH=${_man_epoch})
+endif()
+
+# kitroster_man_page(TARGET COMPONENT SUMMARY): <target>.1.gz, installed with the component.
+function(kitroster_man_page target component summary)
+    set(page ${_man_folder}/${target}.1)
+    add_custom_command(OUTPUT ${page}.gz
+        COMMAND ${CMAKE_COMMAND} -E env ${_man_environment}
+                ${HELP2MAN} -N --no-discard-stderr -s 1 -n ${summary} -o ${page}
+                $<TARGET_FILE:${target}>
+        COMMAND gzip -9nf ${page}
+        DEPENDS ${target}
+        COMMENT "Writing the manual page of ${target}"
+        VERBATIM)
+    add_custom_target(${target}-man ALL DEPENDS ${page}.gz)
+    install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${component})
+endfunction()
+
+kitroster_man_page(kitroster kitroster "browse and change the recording resource catalogue")
+kitroster_man_page(kitroster-profile kitroster
+                   "write the profile edition library's embedded resources to files")
+kitroster_man_page(kitroster-manager manager
+                   "edit the recording resource catalogue in its dialogs")
