@@ -82,12 +82,13 @@ function(kitroster_add_component)
     set_property(GLOBAL APPEND PROPERTY KITROSTER_COMPONENTS ${C_NAME})
 endfunction()
 
-# kitroster_install_library(target COMPONENT package [EXPORT] [DESTINATION dir])
+# kitroster_install_library(target COMPONENT package [EXPORT] [NO_NAMELINK] [DESTINATION dir])
 # A shared library of a package: SOVERSION 1, installed to DESTINATION (default the
-# multiarch library folder) with its links, part of the package's shlibs file when it sits
+# multiarch library folder) with its links (NO_NAMELINK: without the unversioned one, for a
+# library nothing outside builds against), part of the package's shlibs file when it sits
 # in the library folder, and of the CMake package when EXPORT is given.
 function(kitroster_install_library target)
-    cmake_parse_arguments(I "EXPORT" "COMPONENT;DESTINATION" "" ${ARGN})
+    cmake_parse_arguments(I "EXPORT;NO_NAMELINK" "COMPONENT;DESTINATION" "" ${ARGN})
     set_target_properties(${target} PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION 1)
     set(export)
     if(I_EXPORT)
@@ -100,7 +101,10 @@ function(kitroster_install_library target)
         # Only libraries in the linker's folder are for other packages to link.
         set_property(GLOBAL APPEND PROPERTY KITROSTER_SHLIBS_${I_COMPONENT} ${target})
     endif()
+    set(namelink NAMELINK_COMPONENT ${I_COMPONENT})
+    if(I_NO_NAMELINK)
+        set(namelink NAMELINK_SKIP)
+    endif()
     install(TARGETS ${target} ${export}
-            LIBRARY DESTINATION ${destination} COMPONENT ${I_COMPONENT}
-                    NAMELINK_COMPONENT ${I_COMPONENT})
+            LIBRARY DESTINATION ${destination} COMPONENT ${I_COMPONENT} ${namelink})
 endfunction()

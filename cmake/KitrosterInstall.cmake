@@ -8,14 +8,20 @@ set(KITROSTER_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Kitroster)
 set(_packaging ${PROJECT_SOURCE_DIR}/packaging)
 
 # Headers of the library floors, below include/kitroster with their folder paths, so that
-# `#include "catalogue/Kitroster.h"` works with -I<prefix>/include/kitroster. The Qt backend
-# ships with the window program and needs Qt, so its headers stay out.
+# `#include "catalogue/Kitroster.h"` works with -I<prefix>/include/kitroster. Left out: the
+# Qt backend (it ships with the window program and needs Qt), and code in no installed
+# library (the profile database generator, the ping probes inside libZRPing).
 set(_header_floors base platform resources common catalogue video sync dialog_framework
                    editor_ui manager_ui)
+set(_private_headers
+    "^dialog_framework/qt/"
+    "^resources/profile_db/"
+    "^platform/zrping/(HostResolver|IcmpProbe|PingProbe|PingProber|TcpConnectProbe)\\.h$")
+list(JOIN _private_headers "|" _private_headers)
 foreach(floor IN LISTS _header_floors)
     file(GLOB_RECURSE _headers CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}
          ${PROJECT_SOURCE_DIR}/${floor}/*.h)
-    list(FILTER _headers EXCLUDE REGEX "^dialog_framework/qt/")
+    list(FILTER _headers EXCLUDE REGEX "${_private_headers}")
     foreach(header IN LISTS _headers)
         get_filename_component(folder ${header} DIRECTORY)
         install(FILES ${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kitroster/${folder}

@@ -19,8 +19,8 @@ int main(int argc, char** argv) {
     kitroster::CRegistry::SetMachineLocation(argv[2]);
     NResourceItem::SetSettingsRootOverride(CString(argv[1]));
 
-    const NResourceItem::CVideoResHelper helper(CString(argv[3]),
-                                                NResourceItem::CVideoResHelperContext());
+    const NResourceItem::CVideoResHelperContext context;  // no local host, cached, cookie 1
+    const NResourceItem::CVideoResHelper helper(CString(argv[3]), context);
     std::printf("name\t%s\nserver\t%s\nresVideo\t%s\nresCamera\t%s\nresCamera2\t%s\ntype\t%s\n",
                 argv[3], helper.getServer().GetString(), helper.getResVideo().GetString(),
                 helper.getResCamera().GetString(), helper.getResCamera2().GetString(),
