@@ -3,9 +3,9 @@
 //   kitroster-profile export PATH [--resource NAME]   (default resource: the profile database)
 //   kitroster-profile version
 //
-// The library is loaded with dlopen from $KITROSTER_PROFILE_LIB, else from the build
-// tree's ../profile_edition/libKitroster.so next to this executable, else from the
-// installed <libdir>/kitroster-profile/libKitroster.so.
+// The library is loaded with dlopen from $KITROSTER_PROFILE_LIB, else from the installed
+// <libdir>/kitroster-profile/libKitroster.so relative to this executable, else from the
+// build tree's ../profile_edition/libKitroster.so next to it.
 #include <CLI/CLI.hpp>
 
 #include <iostream>
