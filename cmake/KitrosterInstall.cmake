@@ -9,13 +9,15 @@ set(_packaging ${PROJECT_SOURCE_DIR}/packaging)
 
 # Headers of the library floors, below include/kitroster with their folder paths, so that
 # `#include "catalogue/Kitroster.h"` works with -I<prefix>/include/kitroster. Left out: the
-# Qt backend (it ships with the window program and needs Qt), and code in no installed
-# library (the profile database generator, the ping probes inside libZRPing).
+# Qt backend (it ships with the window program and needs Qt), code in no installed library
+# (the profile database generator, the ping probes inside libZRPing), and the store's
+# SQLite layer, which only the store's own sources include.
 set(_header_floors base platform resources common catalogue video sync dialog_framework
                    editor_ui manager_ui)
 set(_private_headers
     "^dialog_framework/qt/"
     "^resources/profile_db/"
+    "^platform/registry/RegistryDb\\.h$"
     "^platform/zrping/(HostResolver|IcmpProbe|PingProbe|PingProber|TcpConnectProbe)\\.h$")
 list(JOIN _private_headers "|" _private_headers)
 foreach(floor IN LISTS _header_floors)
