@@ -25,14 +25,16 @@ if(_man_epoch)
 endif()
 
 # kitroster_man_page(TARGET COMPONENT SUMMARY): <target>.1.gz, installed with the component.
+# packaging/<target>.h2m adds the sections --help cannot give (exit status, environment).
 function(kitroster_man_page target component summary)
     set(page ${_man_folder}/${target}.1)
+    set(sections ${PROJECT_SOURCE_DIR}/packaging/${target}.h2m)
     add_custom_command(OUTPUT ${page}.gz
         COMMAND ${CMAKE_COMMAND} -E env ${_man_environment}
-                ${HELP2MAN} -N --no-discard-stderr -s 1 -n ${summary} -o ${page}
-                $<TARGET_FILE:${target}>
+                ${HELP2MAN} -N --no-discard-stderr -s 1 -n ${summary} --include=${sections}
+                -o ${page} $<TARGET_FILE:${target}>
         COMMAND gzip -9nf ${page}
-        DEPENDS ${target}
+        DEPENDS ${target} ${sections}
         COMMENT "Writing the manual page of ${target}"
         VERBATIM)
     add_custom_target(${target}-man ALL DEPENDS ${page}.gz)
