@@ -24,14 +24,16 @@ if(_man_epoch)
     list(APPEND _man_environment SOURCE_DATE_EPOCH=${_man_epoch})
 endif()
 
-# kitroster_man_page(TARGET COMPONENT SUMMARY): <target>.1.gz, installed with the component.
-# packaging/<target>.h2m adds the sections --help cannot give (exit status, environment).
+# kitroster_man_page(TARGET COMPONENT SUMMARY [INCLUDE...]): <target>.1.gz, installed with
+# the component. packaging/<target>.h2m adds the sections --help cannot give (exit status,
+# environment); each INCLUDE is a further help2man include file made by the build.
 function(kitroster_man_page target component summary)
     set(page ${_man_folder}/${target}.1)
-    set(sections ${PROJECT_SOURCE_DIR}/packaging/${target}.h2m)
+    set(sections ${ARGN} ${PROJECT_SOURCE_DIR}/packaging/${target}.h2m)
+    list(TRANSFORM sections PREPEND "--include=" OUTPUT_VARIABLE includes)
     add_custom_command(OUTPUT ${page}.gz
         COMMAND ${CMAKE_COMMAND} -E env ${_man_environment}
-                ${HELP2MAN} -N --no-discard-stderr -s 1 -n ${summary} --include=${sections}
+                ${HELP2MAN} -N --no-discard-stderr -s 1 -n ${summary} ${includes}
                 -o ${page} $<TARGET_FILE:${target}>
         COMMAND gzip -9nf ${page}
         DEPENDS ${target} ${sections}
@@ -41,7 +43,16 @@ function(kitroster_man_page target component summary)
     install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${component})
 endfunction()
 
-kitroster_man_page(kitroster kitroster "browse and change the recording resource catalogue")
+# kitroster's page documents every command with that command's own --help.
+set(_commands ${_man_folder}/kitroster-commands.h2m)
+add_custom_command(OUTPUT ${_commands}
+    COMMAND ${CMAKE_COMMAND} -E env ${_man_environment}
+            bash ${PROJECT_SOURCE_DIR}/packaging/man-commands.sh $<TARGET_FILE:kitroster> ${_commands}
+    DEPENDS kitroster ${PROJECT_SOURCE_DIR}/packaging/man-commands.sh
+    COMMENT "Collecting the commands of kitroster for its manual page"
+    VERBATIM)
+kitroster_man_page(kitroster kitroster "browse and change the recording resource catalogue"
+                   ${_commands})
 kitroster_man_page(kitroster-profile kitroster
                    "write the profile edition library's embedded resources to files")
 kitroster_man_page(kitroster-manager manager
