@@ -54,7 +54,9 @@ endfunction()
 function(_kitroster_add_layer_library KIND)
     cmake_parse_arguments(L "" "NAME" "SOURCES;DEPENDS;PRIVATE_DEPENDS" ${ARGN})
     add_library(${L_NAME} ${KIND} ${L_SOURCES})
-    target_include_directories(${L_NAME} PUBLIC ${PROJECT_SOURCE_DIR})
+    # Installed headers keep their folder paths below include/kitroster.
+    target_include_directories(${L_NAME} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
+                               $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/kitroster>)
     target_link_libraries(${L_NAME} PUBLIC ${L_DEPENDS} PRIVATE ${L_PRIVATE_DEPENDS})
     set_target_properties(${L_NAME} PROPERTIES CXX_VISIBILITY_PRESET hidden
                           VISIBILITY_INLINES_HIDDEN ON)
@@ -71,7 +73,38 @@ function(kitroster_add_part)
 endfunction()
 
 # kitroster_add_component(NAME name SOURCES ... [DEPENDS ...] [PRIVATE_DEPENDS ...])
-# One outside component (platform/<folder>): its own small shared library.
+# One outside component (platform/<folder>): its own small shared library, installed
+# beside libKitroster.so and exported with it, since its users call it directly.
 function(kitroster_add_component)
     _kitroster_add_layer_library(SHARED ${ARGN})
+    cmake_parse_arguments(C "" "NAME" "" ${ARGN})
+    kitroster_install_library(${C_NAME} COMPONENT kitroster EXPORT)
+    set_property(GLOBAL APPEND PROPERTY KITROSTER_COMPONENTS ${C_NAME})
+endfunction()
+
+# kitroster_install_library(target COMPONENT package [EXPORT] [NO_NAMELINK] [DESTINATION dir])
+# A shared library of a package: SOVERSION 1, installed to DESTINATION (default the
+# multiarch library folder) with its links (NO_NAMELINK: without the unversioned one, for a
+# library nothing outside builds against), part of the package's shlibs file when it sits
+# in the library folder, and of the CMake package when EXPORT is given.
+function(kitroster_install_library target)
+    cmake_parse_arguments(I "EXPORT;NO_NAMELINK" "COMPONENT;DESTINATION" "" ${ARGN})
+    set_target_properties(${target} PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION 1)
+    set(export)
+    if(I_EXPORT)
+        set(export EXPORT KitrosterTargets)
+    endif()
+    set(destination ${CMAKE_INSTALL_LIBDIR})
+    if(I_DESTINATION)
+        set(destination ${I_DESTINATION})
+    else()
+        # Only libraries in the linker's folder are for other packages to link.
+        set_property(GLOBAL APPEND PROPERTY KITROSTER_SHLIBS_${I_COMPONENT} ${target})
+    endif()
+    set(namelink NAMELINK_COMPONENT ${I_COMPONENT})
+    if(I_NO_NAMELINK)
+        set(namelink NAMELINK_SKIP)
+    endif()
+    install(TARGETS ${target} ${export}
+            LIBRARY DESTINATION ${destination} COMPONENT ${I_COMPONENT} ${namelink})
 endfunction()

@@ -35,8 +35,9 @@ floors=(
     "manager_ui 71"
     "apps 80"
 )
-# Trees that use the layers without being one: they may include anything.
-users="tests bench fuzz examples"
+# Trees that use the layers without being one: they may include anything (packaging/ holds
+# the install and package files, no code).
+users="tests bench fuzz examples packaging"
 
 floor_of() {  # prints "folder rank" of the longest matching floor, or nothing
     local path=$1 best="" rank=""

@@ -11,6 +11,7 @@ packages=(
     mobile-broadband-provider-info
     libpam0g-dev libsystemd-dev dbus
     qt6-base-dev qt6-qpa-plugins fonts-dejavu-core xvfb
+    dpkg-dev file lintian help2man bash-completion desktop-file-utils graphviz
 )
 
 missing=()

@@ -7,6 +7,7 @@ namespace kitroster::manager {
 int ParseManagerOptions(int argc, char** argv, SManagerOptions* options) {
     CLI::App app{"Edit the resource catalogue in its dialogs, as a person or from a script",
                  "kitroster-manager"};
+    app.set_version_flag("--version", "kitroster-manager " KITROSTER_VERSION_TEXT);
     auto notEmpty = CLI::Validator(
         [](const std::string& value) {
             return value.empty() ? std::string("must not be empty") : std::string();

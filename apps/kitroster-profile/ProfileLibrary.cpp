@@ -1,6 +1,7 @@
 #include "apps/kitroster-profile/ProfileLibrary.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -20,7 +21,18 @@ std::string DefaultProfileLibraryPath() {
         folder.assign(self, static_cast<std::size_t>(length));
         folder.erase(folder.find_last_of('/') == std::string::npos ? 0 : folder.find_last_of('/'));
     }
-    return folder + "/../profile_edition/libKitroster.so";
+    // An installed tree keeps the library in its own folder under the library folder, at
+    // the same distance from the programs wherever the tree is unpacked; the build tree
+    // keeps it beside the programs' folder. When neither exists, the installed place is the
+    // one to name in the error.
+    const std::string installed =
+        folder + "/" KITROSTER_PROFILE_INSTALLED_FOLDER "/libKitroster.so";
+    const std::string built = folder + "/../profile_edition/libKitroster.so";
+    struct stat info {};
+    if (::stat(installed.c_str(), &info) != 0 && ::stat(built.c_str(), &info) == 0) {
+        return built;
+    }
+    return installed;
 }
 
 CProfileLibrary::~CProfileLibrary() {

@@ -7,8 +7,9 @@
 
 namespace kitroster::profile_cli {
 
-// Where the library is looked for: $KITROSTER_PROFILE_LIB when set, otherwise
-// <folder of this executable>/../profile_edition/libKitroster.so.
+// Where the library is looked for: $KITROSTER_PROFILE_LIB when set, otherwise, relative to
+// the folder of this executable, the installed <libdir>/kitroster-profile/libKitroster.so,
+// or the build tree's ../profile_edition/libKitroster.so when only that one exists.
 std::string DefaultProfileLibraryPath();
 
 // One dlopen'ed copy of the library; closed on destruction. Not copyable.

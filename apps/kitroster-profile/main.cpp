@@ -3,8 +3,9 @@
 //   kitroster-profile export PATH [--resource NAME]   (default resource: the profile database)
 //   kitroster-profile version
 //
-// The library is loaded with dlopen from $KITROSTER_PROFILE_LIB, or from
-// ../profile_edition/libKitroster.so next to this executable.
+// The library is loaded with dlopen from $KITROSTER_PROFILE_LIB, else from the installed
+// <libdir>/kitroster-profile/libKitroster.so relative to this executable, else from the
+// build tree's ../profile_edition/libKitroster.so next to it.
 #include <CLI/CLI.hpp>
 
 #include <iostream>
@@ -14,7 +15,9 @@
 using namespace kitroster::profile_cli;
 
 int main(int argc, char** argv) {
-    CLI::App app{"Writes the embedded resources of the profile edition library to files"};
+    CLI::App app{"Writes the embedded resources of the profile edition library to files",
+                 "kitroster-profile"};
+    app.set_version_flag("--version", "kitroster-profile " KITROSTER_VERSION_TEXT);
     app.require_subcommand(1);
     std::string target;
     std::string resource;

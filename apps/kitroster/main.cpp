@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
     CLI::App app{"Browse and change the resource catalogue and the machine configuration store",
                  "kitroster"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "kitroster " KITROSTER_VERSION_TEXT);
     app.fallthrough();  // global options may follow the command
     SCommandContext ctx;
     app.add_option("--registry", ctx.registryFile,
