@@ -178,7 +178,7 @@ void PrintReport(const SDoctorReport& report) {
         duplicates.Line("%s %s: %s", duplicate.property.GetString(), duplicate.address.GetString(),
                         Joined(duplicate.cameras).GetString());
 
-    CSection empty("Servers without a machine name (SERVER)", report.emptyServer.size());
+    CSection empty("Servers with an empty SERVER (machine name)", report.emptyServer.size());
     for (const CString& server : report.emptyServer)
         empty.Line("%s", server.GetString());
 

@@ -1,5 +1,6 @@
 #include "catalogue/doctor/SiteDoctor.h"
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -25,6 +26,7 @@ constexpr const char* kLocal = "(local)";
 struct SResource {
     CZRauto_ptr<IResourceItem> item;
     CString id;
+    CString key;           // upper-cased
     CString twoLevelType;  // "ASSY_VIDEO" for "assy_video_x", as FindResourcesOfType reads it
     bool server = false;   // first type component "SERVER", as ListReferences reads it
     CZRauto_ptr<IResPropertyBag> conn;
@@ -45,6 +47,8 @@ std::vector<SResource> ReadResources(IKitroster* collection) {
         if (!resource.item)
             continue;
         resource.id = resource.item->get_ID();
+        resource.key = resource.id;
+        resource.key.MakeUpper();
         CString c1, c2, c3;
         ParseType(resource.item->get_Type(), c1, c2, c3);
         resource.twoLevelType = MakeType(c1, c2, "");
@@ -52,6 +56,10 @@ std::vector<SResource> ReadResources(IKitroster* collection) {
         resource.conn = CResPropertyBagFactory::CreateInstance(resource.item->get_Conn());
         resources.push_back(std::move(resource));
     }
+    // Findings come in identifier order (as Save writes files), not in the folder's
+    // arbitrary listing order, so that two runs on one site print the same.
+    std::sort(resources.begin(), resources.end(),
+              [](const SResource& a, const SResource& b) { return a.key < b.key; });
     return resources;
 }
 
