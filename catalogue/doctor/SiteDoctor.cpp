@@ -82,6 +82,16 @@ void CheckFiles(IKitroster* collection, const std::vector<SResource>& resources,
     for (const SSkippedFile& file : GetSkippedFilesWithReasons(collection))
         report->skippedFiles.push_back({file.name, file.reason});
     for (const SResource& resource : resources) {
+        // Two files holding one identifier: the collection keeps one resource, the other
+        // file's content is not what the catalogue shows.
+        const std::vector<CString> held = GetFilesOf(collection, resource.id);
+        if (held.size() > 1) {
+            CString reason;
+            reason.Format("%d files hold the identifier '%s'; the catalogue shows only one of them",
+                          static_cast<int>(held.size()), resource.id.GetString());
+            for (const CString& file : held)
+                report->skippedFiles.push_back({file, reason});
+        }
         if (IsSafeResourceId(resource.id))
             continue;
         CString reason;

@@ -28,8 +28,9 @@ class Env;
 namespace NResourceItem {
 
 // A file of the catalogue folder that gave no usable resource: skipped by Load (another
-// schema, unreadable, no identifier), or loaded under an identifier that cannot be a file
-// name (Save never writes it). Also the folder itself when it could not be listed.
+// schema, unreadable, no identifier), loaded under an identifier that cannot be a file
+// name (Save never writes it), or one of several files holding the same identifier (the
+// catalogue shows one). Also the folder itself when it could not be listed.
 struct KITROSTER_API SSkippedFileFinding {
     CString file;
     CString reason;

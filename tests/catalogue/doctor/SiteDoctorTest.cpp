@@ -110,6 +110,8 @@ TEST(SiteDoctorTest, FindsOneOfEveryKindAndNothingOnACleanSite) {
     const SFile broken[] = {
         {"_RES_OLD.zrr", "OLD", "CAMERA_IP", "", 999},
         {"_RES_BADID.zrr", "A/B", "CAMERA_IP", ""},
+        // A copy of a resource file under another name.
+        {"_RES_CAMMAC2.zrr", "CAMMAC", "CAMERA_IP", "IPADDR=10.0.0.9;MAC_ADDR=001a.2b3c.4d99;"},
         {"_RES_SRVEMPTY.zrr", "SRVEMPTY", "SERVER_LEGACY", "SERVER= ;"},
         {"_RES_SRVDEF.zrr", "SRVDEF", "SERVER_MPEG4", "SERVER=h2;PASSWORD=" + serverDefault + ";"},
         {"_RES_CAMDEF.zrr", "CAMDEF", "CAMERA_IP",
@@ -129,6 +131,10 @@ TEST(SiteDoctorTest, FindsOneOfEveryKindAndNothingOnACleanSite) {
             "skipped _RES_OLD.zrr: schema 999 instead of 1000",
             "skipped _RES_BADID.zrr: its identifier 'A/B' cannot be part of a file name: the "
             "resource is never saved",
+            "skipped _RES_CAMMAC.zrr: 2 files hold the identifier 'CAMMAC'; the catalogue shows "
+            "only one of them",
+            "skipped _RES_CAMMAC2.zrr: 2 files hold the identifier 'CAMMAC'; the catalogue shows "
+            "only one of them",
             "room ROOM: NOASSY does not exist", "assembly ASSY2 RES_CAMERA GONE missing",
             "assembly ASSY2 RES_CAMERA2 SRV is SERVER_MPEG4", "reference ASSY2 RES_CAMERA GONE",
             "reference ROOM RES_ASSYLIST NOASSY", "shared IPADDR 10.0.0.1: CAM1,CAMDEF",
