@@ -287,9 +287,10 @@ TEST_F(KitrosterCliTest, PasswordsAreStoredOnlySealed) {
     EXPECT_THAT(ReadFile(ResourceFile("CAM01")), Not(HasSubstr("secret")));
 
     // The password comes from standard input (here a pipe, so no prompt is shown).
-    const std::string command = "printf 'pa55word\\n' | KITROSTER_LOG=off " + Quote(KITROSTER_BIN) +
-                                " --registry " + Quote((m_dir / "registry.db").string()) +
-                                " --root " + Quote(m_site.string()) + " set SRV01 --password";
+    const std::string command = "printf 'pa55word\\n' | KITROSTER_LOG=off " +
+                                Quote(KITROSTER_BIN) + " --registry " +
+                                Quote((m_dir / "registry.db").string()) + " --root " +
+                                Quote(m_site.string()) + " set SRV01 --password";
     ASSERT_EQ(std::system(command.c_str()), 0);
     const std::string stored = ReadFile(ResourceFile("SRV01"));
     EXPECT_THAT(stored, Not(HasSubstr("pa55word")));
