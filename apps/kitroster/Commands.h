@@ -18,6 +18,8 @@ void RegisterEditCommands(CLI::App& app, SCommandContext& ctx);
 void RegisterRegistryCommands(CLI::App& app, SCommandContext& ctx);
 // resolve: video resource resolution.
 void RegisterResolveCommands(CLI::App& app, SCommandContext& ctx);
+// graph (GraphCommand.cpp).
+void RegisterGraphCommand(CLI::App& app, SCommandContext& ctx);
 // manifest ..., sync ..., timesync ... (SyncCommands.cpp and its neighbours).
 void RegisterSyncCommands(CLI::App& app, SCommandContext& ctx);
 

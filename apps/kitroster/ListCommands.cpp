@@ -1,4 +1,5 @@
 // Read-only catalogue commands: list, show, deps, search, check-links.
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -61,8 +62,25 @@ void PrintField(const char* label, const CString& value) {
 struct SListOptions {
     std::vector<std::string> types;
     std::string filter;
+    std::string sort;  // empty: collection order; "id", "type" or "name"
     bool json = false;
 };
+
+// Orders `items` as --sort asks: by identifier, or by type or name and then identifier,
+// text compared without regard to case. Stable, so equal keys keep collection order.
+void SortItems(std::vector<CZRauto_ptr<IResourceItem>>& items, const std::string& sort) {
+    auto compare = [](const CString& a, const CString& b) { return a.CompareNoCase(b); };
+    auto key = [&sort](IResourceItem* item) {
+        return sort == "type" ? item->get_Type() : item->get_Name();
+    };
+    std::stable_sort(items.begin(), items.end(), [&](IResourceItem* a, IResourceItem* b) {
+        if (sort != "id") {
+            if (const int order = compare(key(a), key(b)); order != 0)
+                return order < 0;
+        }
+        return compare(a->get_ID(), b->get_ID()) < 0;
+    });
+}
 
 int RunList(const SListOptions& options) {
     SCatalogue catalogue = LoadCatalogue();
@@ -73,11 +91,17 @@ int RunList(const SListOptions& options) {
     filter->SetResourceTypeList(types);
     filter->SetResourceIdFilterSpec(FromUtf8(options.filter));
 
-    Json rows = Json::array();
+    std::vector<CZRauto_ptr<IResourceItem>> items;
     for (int i = 0; i < catalogue.collection->Size(); ++i) {
         CZRauto_ptr<IResourceItem> item = catalogue.collection->GetItemByIndex(i);
-        if (!IsResourceVisible(filter, item))
-            continue;
+        if (IsResourceVisible(filter, item))
+            items.push_back(item);
+    }
+    if (!options.sort.empty())
+        SortItems(items, options.sort);
+
+    Json rows = Json::array();
+    for (IResourceItem* item : items) {
         if (options.json) {
             rows.push_back(ItemJson(item));
         } else {
@@ -179,6 +203,10 @@ void RegisterListCommands(CLI::App& app, SCommandContext& ctx) {
     list->add_option(
         "--filter", listOptions->filter,
         "Identifier patterns separated by ';' (prefix*, *postfix, *part*, !exclusion)");
+    list->add_option("--sort", listOptions->sort,
+                     "Order by id, by type then id, or by name then id (case ignored) instead "
+                     "of collection order")
+        ->check(CLI::IsMember({"id", "type", "name"}));
     list->add_flag("--json", listOptions->json, "Print a JSON array");
     SetAction(list, ctx, [listOptions] { return RunList(*listOptions); });
 

@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
     RegisterRegistryCommands(app, ctx);
     RegisterResolveCommands(app, ctx);
     RegisterSyncCommands(app, ctx);
+    RegisterGraphCommand(app, ctx);
 
     try {
         app.parse(argc, argv);

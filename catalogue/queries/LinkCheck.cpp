@@ -28,6 +28,15 @@ void AppendError(const CString& msg, CString& out) {
 }
 
 bool CLinkChecker::CheckLink(const CString& id, const CString& type, CString& out) {
+    return _check(id, type, out, nullptr);
+}
+
+bool CLinkChecker::CheckAssembly(const CString& id, SAssemblyLinkCheck& parts) {
+    return _check(id, kAssembly, parts.assembly, &parts);
+}
+
+bool CLinkChecker::_check(const CString& id, const CString& type, CString& out,
+                          SAssemblyLinkCheck* parts) {
     if (++m_checkCalls > kMaxCalls) {
         out += "Possible recursive referencing detected. Aborting check!";
         return true;
@@ -50,7 +59,7 @@ bool CLinkChecker::CheckLink(const CString& id, const CString& type, CString& ou
     } else {
         CZRauto_ptr<IResPropertyBag> bag = CResPropertyBagFactory::CreateInstance(item->get_Conn());
         if (type.CompareNoCase(kAssembly) == 0)
-            result = _check_assembly(bag, id, msg);
+            result = _check_assembly(bag, id, msg, parts);
         else if (type.CompareNoCase(kServer) == 0)
             result = _check_server(bag, id, msg);
         else if (type.CompareNoCase(kCamera) == 0)
@@ -63,7 +72,8 @@ bool CLinkChecker::CheckLink(const CString& id, const CString& type, CString& ou
     return result;
 }
 
-bool CLinkChecker::_check_assembly(IResPropertyBag* bag, const CString& id, CString& msg) {
+bool CLinkChecker::_check_assembly(IResPropertyBag* bag, const CString& id, CString& msg,
+                                   SAssemblyLinkCheck* parts) {
     const CString server = PropertyOr(bag, "RES_SERVER", kLocal);
     const CString camera = PropertyOr(bag, "RES_CAMERA", kLocal);
     // Both links are followed even when the first is broken; the secondary camera is
@@ -74,11 +84,11 @@ bool CLinkChecker::_check_assembly(IResPropertyBag* bag, const CString& id, CStr
     CString line;
     if (serverBroken) {
         line.Format("%s : %s", id.GetString(), serverErrors.GetString());
-        AppendError(line, msg);
+        AppendError(line, parts ? parts->server : msg);
     }
     if (cameraBroken) {
         line.Format("%s : %s", id.GetString(), cameraErrors.GetString());
-        AppendError(line, msg);
+        AppendError(line, parts ? parts->camera : msg);
     }
     return serverBroken || cameraBroken;
 }
@@ -118,6 +128,23 @@ SLinkCheckResult CheckRoomLinks(IKitroster* collection, const CIdentifierSet& se
         ++result.count;
     }
     return result;
+}
+
+SAssemblyLinkCheck CheckAssemblyLinks(IKitroster* collection, const CString& id) {
+    SAssemblyLinkCheck parts;
+    if (collection)
+        CLinkChecker(collection).CheckAssembly(id, parts);
+    return parts;
+}
+
+CString CheckServerRedirect(IKitroster* collection, const CString& id) {
+    CString errors;
+    CZRauto_ptr<IResourceItem> item;
+    if (collection && !id.IsEmpty())
+        item = collection->GetItemById(id);
+    if (item && item->get_Type() == kServer)
+        CLinkChecker(collection).CheckLink(id, kServer, errors);
+    return errors;
 }
 
 SLinkCheckMessage LinkCheckMessage(const SLinkCheckResult& result, bool includeLocal) {

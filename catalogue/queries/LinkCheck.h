@@ -17,6 +17,7 @@
 namespace NResourceItem {
 
 class IResPropertyBag;
+struct SAssemblyLinkCheck;
 
 // Appends `msg` to `out` as a new line; an empty `msg` adds nothing.
 KITROSTER_API void AppendError(const CString& msg, CString& out);
@@ -36,8 +37,14 @@ class KITROSTER_API CLinkChecker {
     // except the recursion notice, which is appended to `out` as it is.
     bool CheckLink(const CString& id, const CString& type, CString& out);
 
+    // CheckLink of `id` as an assembly, with what it finds about the assembly itself in
+    // `parts.assembly` and the lines about its server and camera links apart.
+    bool CheckAssembly(const CString& id, SAssemblyLinkCheck& parts);
+
   private:
-    bool _check_assembly(IResPropertyBag* bag, const CString& id, CString& msg);
+    bool _check(const CString& id, const CString& type, CString& out, SAssemblyLinkCheck* parts);
+    bool _check_assembly(IResPropertyBag* bag, const CString& id, CString& msg,
+                         SAssemblyLinkCheck* parts);
     bool _check_server(IResPropertyBag* bag, const CString& id, CString& msg);
 
     IKitroster* m_collection;
@@ -55,6 +62,23 @@ struct KITROSTER_API SLinkCheckResult {
 KITROSTER_API SLinkCheckResult CheckRoomLinks(IKitroster* collection,
                                               const CIdentifierSet& selected,
                                               const CIdentifierSet& missing);
+
+// One assembly's check taken apart by link, so that each problem can be shown on the link
+// it concerns. Each part holds error lines as the room check prints them; empty when sound.
+struct KITROSTER_API SAssemblyLinkCheck {
+    CString assembly;  // the assembly itself: missing, or not of type ASSY_VIDEO
+    CString server;    // its "RES_SERVER" link and what that server redirects to
+    CString camera;    // its "RES_CAMERA" link
+};
+
+// The room check of the one assembly `id`, with a fresh call allowance.
+KITROSTER_API SAssemblyLinkCheck CheckAssemblyLinks(IKitroster* collection, const CString& id);
+
+// The problems the check finds with the redirection of server `id` (its "SERVER" naming
+// another resource), as it finds them when an assembly leads it there. Empty when sound, and
+// for a resource that is not a server of type SERVER_MPEG4, whose redirection the check
+// never follows.
+KITROSTER_API CString CheckServerRedirect(IKitroster* collection, const CString& id);
 
 // How the dialog layer shows an icon is its own business.
 enum class ELinkCheckIcon { Warning, Information };

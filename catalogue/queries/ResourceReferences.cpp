@@ -1,9 +1,9 @@
 #include "catalogue/queries/ResourceReferences.h"
 
-#include "catalogue/BarList.h"
 #include "catalogue/ResPropertyBag.h"
 #include "catalogue/ResourceItem.h"
 #include "catalogue/ResourceType.h"
+#include "catalogue/queries/RoomAssemblies.h"
 
 namespace NResourceItem {
 namespace {
@@ -36,11 +36,8 @@ std::vector<SResourceReference> ListReferences(IKitroster* collection, IResource
         if (key == "RES_ASSYLIST") {
             // Listed in written order, as the graph draws them; the room editor's set
             // order matters only to its check.
-            for (CString& element : SplitBarList(value)) {
-                element.Trim();
-                if (!element.IsEmpty())
-                    references.push_back({key, element, Exists(collection, element)});
-            }
+            for (const CString& element : ReadAssemblyListInOrder(value))
+                references.push_back({key, element, Exists(collection, element)});
             continue;
         }
         value.Trim();

@@ -31,15 +31,20 @@ SRoomConn ReadRoomConn(const CString& conn) {
 
 }  // namespace
 
-CIdentifierSet ReadAssemblyList(const CString& text) {
+std::vector<CString> ReadAssemblyListInOrder(const CString& text) {
     // Trimming each element is the same as trimming what is left before every split.
-    CIdentifierSet ids;
+    std::vector<CString> ids;
     for (CString& element : SplitBarList(text)) {
         element.Trim();
         if (!element.IsEmpty())
-            ids.insert(element);
+            ids.push_back(element);
     }
     return ids;
+}
+
+CIdentifierSet ReadAssemblyList(const CString& text) {
+    const std::vector<CString> ids = ReadAssemblyListInOrder(text);
+    return CIdentifierSet(ids.begin(), ids.end());
 }
 
 CString WriteAssemblyList(const CIdentifierSet& ids) {

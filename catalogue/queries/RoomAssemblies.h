@@ -19,8 +19,10 @@ namespace NResourceItem {
 // strcmp): "ASSY1" and "assy1" are two entries.
 using CIdentifierSet = std::set<CString>;
 
-// The identifiers of a list text: each '|'-separated element trimmed of white space,
-// empty ones dropped ("B| A||" gives A and B).
+// The identifiers of a list text in written order: each '|'-separated element trimmed of
+// white space, empty ones dropped, repeats kept ("B| A||B" gives B, A, B).
+KITROSTER_API std::vector<CString> ReadAssemblyListInOrder(const CString& text);
+// The same identifiers as a set ("B| A||" gives A and B).
 KITROSTER_API CIdentifierSet ReadAssemblyList(const CString& text);
 // Every identifier in set order, each preceded by '|' ("|A|B"); empty for an empty set.
 KITROSTER_API CString WriteAssemblyList(const CIdentifierSet& ids);

@@ -72,8 +72,13 @@ class KitrosterCliTest : public ::testing::Test {
 
     // Runs kitroster with the private registry; with `root`, on the site copy.
     SResult Run(std::initializer_list<std::string> args, bool root = true) {
-        std::string command = "KITROSTER_LOG=off " + Quote(KITROSTER_BIN) + " --registry " +
-                              Quote((m_dir / "registry.db").string());
+        return RunArgs(std::vector<std::string>(args), root);
+    }
+    // The same for a table's argument list; `environment` ("NAME=value ...") comes first.
+    SResult RunArgs(const std::vector<std::string>& args, bool root = true,
+                    const std::string& environment = "") {
+        std::string command = environment + " KITROSTER_LOG=off " + Quote(KITROSTER_BIN) +
+                              " --registry " + Quote((m_dir / "registry.db").string());
         if (root)
             command += " --root " + Quote(m_site.string());
         for (const std::string& arg : args)
@@ -147,6 +152,90 @@ TEST_F(KitrosterCliTest, ListShowsRowsAndFiltersByTypeLevelAndPattern) {
     ASSERT_EQ(parsed.size(), 2u);
     EXPECT_EQ(parsed[0]["type"], "ASSY_VIDEO");
     EXPECT_THAT(parsed[0]["conn"].get<std::string>(), HasSubstr("RES_SERVER=SRV0"));
+}
+
+TEST_F(KitrosterCliTest, ListSortsByIdTypeOrNameIgnoringCase) {
+    // A server spelt in lower case whose name sorts first only when case is ignored.
+    std::string text = ReadFile(ResourceFile("SRV01"));
+    text.replace(text.find("{SRV01}"), 7, "{aux}");
+    text.replace(text.find("{Video server, east wing}"), 25, "{bed 0 server}");
+    std::ofstream(ResourceFile("aux"), std::ios::binary) << text;
+
+    const std::string byId = "ASSY01 ASSY02 aux CAM01 CAM02 CAM03 CAM04 ROOM01 SRV01 SRV02";
+    const struct {
+        std::vector<std::string> args;
+        std::string ids;
+    } cases[] = {
+        {{"list", "--sort", "id"}, byId},
+        {{"list", "--sort", "type"},
+         "ASSY01 ASSY02 CAM01 CAM02 CAM03 CAM04 ROOM01 aux SRV01 SRV02"},
+        {{"list", "--sort", "name"},
+         "aux CAM02 CAM01 ASSY01 CAM04 CAM03 ASSY02 ROOM01 SRV01 SRV02"},
+        {{"list", "--sort", "id", "--json"}, byId},
+        {{"list", "--sort", "name", "--type", "SERVER", "--filter", "*;!SRV02"}, "aux SRV01"},
+    };
+    for (const auto& c : cases) {
+        const SResult r = RunArgs(c.args);
+        EXPECT_EQ(r.code, 0) << r.err;
+        std::string ids;
+        if (r.out.rfind("[", 0) == 0) {
+            for (const auto& row : nlohmann::json::parse(r.out))
+                ids += (ids.empty() ? "" : " ") + row["id"].get<std::string>();
+        } else {
+            for (const std::string& line : Lines(r.out))
+                ids += (ids.empty() ? "" : " ") + line.substr(0, line.find('\t'));
+        }
+        EXPECT_EQ(ids, c.ids) << c.args[2];
+    }
+    EXPECT_EQ(Lines(Run({"list"}).out).size(), 10u);  // unsorted: every row still there
+    EXPECT_EQ(Run({"list", "--sort", "size"}).code, 2);
+}
+
+TEST_F(KitrosterCliTest, GraphDrawsTheSiteAsDotOrSvg) {
+    const SResult all = Run({"graph"});
+    EXPECT_EQ(all.code, 0) << all.err;
+    for (const char* edge : {"\"ROOM01\" -> \"ASSY01\" [label=\"RES_ASSYLIST\"",
+                             "\"ASSY01\" -> \"SRV01\" [label=\"RES_SERVER\"",
+                             "\"ASSY02\" -> \"CAM04\" [label=\"RES_CAMERA2\""})
+        EXPECT_THAT(all.out, HasSubstr(edge));
+    EXPECT_THAT(all.out, Not(HasSubstr("red")));  // the demo site's links are sound
+    EXPECT_EQ(Run({"graph"}).out, all.out);
+
+    const SResult one = Run({"graph", "assy01"});
+    EXPECT_THAT(one.out, HasSubstr("\"ASSY01\" -> \"CAM02\""));
+    EXPECT_THAT(one.out, Not(HasSubstr("ROOM01")));
+    EXPECT_THAT(one.out, Not(HasSubstr("ASSY02")));
+    const SResult unknown = Run({"graph", "ASSY01", "NOPE"});
+    EXPECT_EQ(unknown.code, 1);
+    EXPECT_THAT(unknown.err, HasSubstr("NOPE does not exist"));
+    EXPECT_EQ(unknown.out, "");
+    EXPECT_EQ(Run({"graph", "--format", "png"}).code, 2);
+
+    ASSERT_EQ(Run({"set", "ASSY02", "--conn-prop", "RES_CAMERA=SRV01"}).code, 0);
+    EXPECT_THAT(Run({"graph"}).out,
+                HasSubstr("\"ASSY02\" -> \"SRV01\" [color=red, fontcolor=\"#c62828\", "
+                          "penwidth=2, label=\"RES_CAMERA\\nASSY02 : SRV01 is not of type "
+                          "CAMERA_IP\""));
+
+    // The SVG goes through temporary files; the folder they use is left clean.
+    const fs::path temp = m_dir / "tmp";
+    fs::create_directories(temp);
+    const std::string tmpdir = "TMPDIR=" + Quote(temp.string());
+    const SResult noDot =
+        RunArgs({"graph", "--format", "svg"}, true, tmpdir + " PATH=/nonexistent");
+    EXPECT_EQ(noDot.code, 1);
+    EXPECT_THAT(noDot.err, HasSubstr("'dot' program is not installed"));
+    if (std::system("command -v dot >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "Graphviz is not installed";
+    const fs::path picture = m_dir / "site.svg";
+    const SResult svg =
+        RunArgs({"graph", "--format", "svg", "--output", picture.string()}, true, tmpdir);
+    EXPECT_EQ(svg.code, 0) << svg.err;
+    EXPECT_EQ(svg.out, "");
+    EXPECT_THAT(ReadFile(picture), HasSubstr("<svg"));
+    EXPECT_THAT(ReadFile(picture), HasSubstr("ROOM01"));
+    EXPECT_THAT(RunArgs({"graph", "--format", "svg"}, true, tmpdir).out, HasSubstr("<svg"));
+    EXPECT_TRUE(fs::is_empty(temp));
 }
 
 TEST_F(KitrosterCliTest, ShowDepsAndSearch) {
@@ -287,10 +376,9 @@ TEST_F(KitrosterCliTest, PasswordsAreStoredOnlySealed) {
     EXPECT_THAT(ReadFile(ResourceFile("CAM01")), Not(HasSubstr("secret")));
 
     // The password comes from standard input (here a pipe, so no prompt is shown).
-    const std::string command = "printf 'pa55word\\n' | KITROSTER_LOG=off " +
-                                Quote(KITROSTER_BIN) + " --registry " +
-                                Quote((m_dir / "registry.db").string()) + " --root " +
-                                Quote(m_site.string()) + " set SRV01 --password";
+    const std::string command = "printf 'pa55word\\n' | KITROSTER_LOG=off " + Quote(KITROSTER_BIN) +
+                                " --registry " + Quote((m_dir / "registry.db").string()) +
+                                " --root " + Quote(m_site.string()) + " set SRV01 --password";
     ASSERT_EQ(std::system(command.c_str()), 0);
     const std::string stored = ReadFile(ResourceFile("SRV01"));
     EXPECT_THAT(stored, Not(HasSubstr("pa55word")));
