@@ -127,6 +127,7 @@ bool CKitrosterFactory::Load() {
                    path.GetString(), skipped.GetString());
             file.skipped = true;
             m_skipped.push_back(CString(name));
+            m_skipReasons.push_back(skipped);
             allRead = false;
         } else {
             Add(item);
@@ -468,6 +469,36 @@ std::vector<CString> GetSkippedFiles(IKitroster* collection) {
     return factory ? factory->GetSkippedFiles() : std::vector<CString>();
 }
 
+std::vector<SSkippedFile> GetSkippedFilesWithReasons(IKitroster* collection) {
+    std::vector<SSkippedFile> files;
+    auto* factory = dynamic_cast<CKitrosterFactory*>(collection);
+    if (!factory)
+        return files;
+    const std::vector<CString>& names = factory->GetSkippedFiles();
+    const std::vector<CString>& reasons = factory->GetSkipReasons();
+    for (size_t i = 0; i < names.size(); ++i)
+        files.push_back({names[i], i < reasons.size() ? reasons[i] : CString()});
+    return files;
+}
+
+std::vector<CString> CKitrosterFactory::GetFilesOf(const CString& id) const {
+    std::vector<CString> names;
+    const auto own = m_filesOf.find(Upper(id));
+    if (own == m_filesOf.end())
+        return names;
+    for (const CString& fileKey : own->second) {
+        const auto file = m_files.find(fileKey);
+        if (file != m_files.end() && file->second.present)
+            names.push_back(CString(file->second.name));
+    }
+    return names;
+}
+
+std::vector<CString> GetFilesOf(IKitroster* collection, const CString& id) {
+    auto* factory = dynamic_cast<CKitrosterFactory*>(collection);
+    return factory ? factory->GetFilesOf(id) : std::vector<CString>();
+}
+
 bool CKitrosterFactory::Add(CZRauto_ptr<IResourceItem> item) {
     if (!item)
         return false;
@@ -576,6 +607,7 @@ void CKitrosterFactory::_clear() {
     m_files.clear();
     m_filesOf.clear();
     m_skipped.clear();
+    m_skipReasons.clear();
 }
 
 bool CKitrosterFactory::_rename_conn_element(const CString& oldId, const CString& newId) {

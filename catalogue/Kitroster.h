@@ -93,6 +93,12 @@ class KITROSTER_API CKitrosterFactory : public CZRunknown, public IKitroster {
     // The files Load could not make a resource of (unreadable, another schema, no
     // identifier), as listed. Save never writes or removes them.
     const std::vector<CString>& GetSkippedFiles() const { return m_skipped; }
+    // Why each of GetSkippedFiles was skipped, in the same order ("schema 999 instead of
+    // 1000", "no resource identifier in it", the read failure).
+    const std::vector<CString>& GetSkipReasons() const { return m_skipReasons; }
+    // The files Load read resource `id` from (case ignored), as listed; empty for a
+    // resource without a file yet.
+    std::vector<CString> GetFilesOf(const CString& id) const;
     // The file a new resource `id` would be stored in, when that file holds another
     // resource or is a skipped file: its name, and in `*holder` the identifier it holds
     // (empty for a skipped file). Empty when the name is free.
@@ -159,6 +165,7 @@ class KITROSTER_API CKitrosterFactory : public CZRunknown, public IKitroster {
     std::map<CString, SFileState> m_files;              // by upper-cased file name
     std::map<CString, std::vector<CString>> m_filesOf;  // identifier -> its files' keys
     std::vector<CString> m_skipped;
+    std::vector<CString> m_skipReasons;  // parallel to m_skipped
     std::vector<CString> m_saveFailures;
     CString m_folder;  // the catalogue folder of the last Load or Save
 };
@@ -168,6 +175,15 @@ class KITROSTER_API CKitrosterFactory : public CZRunknown, public IKitroster {
 KITROSTER_API std::vector<CString> GetSaveFailures(IKitroster* collection);
 // The files the last Load of `collection` skipped; empty for other implementations.
 KITROSTER_API std::vector<CString> GetSkippedFiles(IKitroster* collection);
+// One file the last Load skipped, with the reason.
+struct KITROSTER_API SSkippedFile {
+    CString name;
+    CString reason;
+};
+// The skipped files of `collection` with their reasons; empty for other implementations.
+KITROSTER_API std::vector<SSkippedFile> GetSkippedFilesWithReasons(IKitroster* collection);
+// CKitrosterFactory::GetFilesOf for a collection of this library; empty otherwise.
+KITROSTER_API std::vector<CString> GetFilesOf(IKitroster* collection, const CString& id);
 // CKitrosterFactory::GetFileTakenFrom for a collection of this library; empty otherwise.
 KITROSTER_API CString GetFileTakenFrom(IKitroster* collection, const CString& id, CString* holder);
 // CKitrosterFactory::SaveAllOrNothing for a collection of this library; Save otherwise.

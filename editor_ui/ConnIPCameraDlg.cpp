@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "catalogue/queries/DefaultPasswords.h"
 #include "editor_ui/WebAddress.h"
 #include "platform/kxcommon/KXCommon.h"
 #include "resources/dialogs/ControlIds.h"
@@ -57,7 +58,7 @@ BOOL CConnIPCameraDlg::OnInitDialog() {
     _get("PASSWORD", value);
     m_password = value.IsEmpty() ? CString() : DecryptPassword(value);
     if (m_password.IsEmpty())
-        m_password = "qerno";
+        m_password = kDefaultCameraPassword;
     m_confirm = m_password;
 
     value.Empty();

@@ -1,5 +1,6 @@
 #include "editor_ui/ConnServerDlg.h"
 
+#include "catalogue/queries/DefaultPasswords.h"
 #include "platform/kxcommon/KXCommon.h"
 #include "resources/dialogs/ControlIds.h"
 #include "resources/strings/StringTable.h"
@@ -8,7 +9,7 @@ namespace NResourceItem {
 
 // Kept plain: a sealed form depends on the site key and a fresh nonce, so no fixed sealed
 // text would open on every site. It is sealed like any entry when the dialog writes it.
-const char* const CConnServerDlg::kDefaultPassword = "Vid3o+Srv24";
+const char* const CConnServerDlg::kDefaultPassword = kDefaultServerPassword;
 
 CConnServerDlg::CConnServerDlg(const CString& id, CDialog* parent)
     : CConnDlg(IDD_SERVER_CONNECTION, id, parent), m_username("zruser") {}

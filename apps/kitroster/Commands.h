@@ -10,6 +10,8 @@ namespace kitroster::cli {
 
 // list, show, deps, search, check-links (ListCommands.cpp).
 void RegisterListCommands(CLI::App& app, SCommandContext& ctx);
+// doctor: the site health check (DoctorCommand.cpp).
+void RegisterDoctorCommands(CLI::App& app, SCommandContext& ctx);
 // add, set, rename, delete (EditCommands.cpp).
 void RegisterEditCommands(CLI::App& app, SCommandContext& ctx);
 // reg get, reg set, reg export, reg import (RegistryCommands.cpp).

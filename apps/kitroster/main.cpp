@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
             "DIR"));
 
     RegisterListCommands(app, ctx);
+    RegisterDoctorCommands(app, ctx);
     RegisterEditCommands(app, ctx);
     RegisterRegistryCommands(app, ctx);
     RegisterResolveCommands(app, ctx);

@@ -5,6 +5,31 @@
 #include "catalogue/ResourceType.h"
 
 namespace NResourceItem {
+namespace {
+
+// The two-level type rule of FindResourcesOfType.
+bool IsOfTwoLevelType(IResourceItem* item, const CString& twoLevelType) {
+    CString c1, c2, c3;
+    ParseType(item->get_Type(), c1, c2, c3);
+    return MakeType(c1, c2, "") == twoLevelType;
+}
+
+struct SRoomConn {
+    CString list;
+    bool includeLocal = true;
+};
+
+SRoomConn ReadRoomConn(const CString& conn) {
+    CZRauto_ptr<IResPropertyBag> bag = CResPropertyBagFactory::CreateInstance(conn);
+    CString excludeLocal;
+    SRoomConn room;
+    bag->Get("RES_ASSYLIST", room.list);
+    bag->Get("ROOM_EXCLUDE_LOCAL", excludeLocal);
+    room.includeLocal = excludeLocal.CompareNoCase("TRUE") != 0;
+    return room;
+}
+
+}  // namespace
 
 std::vector<CString> ReadAssemblyListInOrder(const CString& text) {
     // Trimming each element is the same as trimming what is left before every split.
@@ -39,9 +64,7 @@ std::vector<CString> FindResourcesOfType(IKitroster* collection, const CString& 
         CZRauto_ptr<IResourceItem> item = collection->GetItemByIndex(i);
         if (!item)
             continue;
-        CString c1, c2, c3;
-        ParseType(item->get_Type(), c1, c2, c3);
-        if (MakeType(c1, c2, "") == twoLevelType)
+        if (IsOfTwoLevelType(item, twoLevelType))
             ids.push_back(item->get_ID());
     }
     return ids;
@@ -56,17 +79,31 @@ CIdentifierSet SRoomAssemblies::Selection() const {
     return selection;
 }
 
-SRoomAssemblies OpenRoomAssemblies(IKitroster* collection, const CString& conn) {
-    CZRauto_ptr<IResPropertyBag> bag = CResPropertyBagFactory::CreateInstance(conn);
-    CString listText, excludeLocal;
-    bag->Get("RES_ASSYLIST", listText);
-    bag->Get("ROOM_EXCLUDE_LOCAL", excludeLocal);
+SRoomSelection ReadRoomSelection(IKitroster* collection, const CString& conn) {
+    const SRoomConn stored = ReadRoomConn(conn);
+    SRoomSelection room;
+    room.includeLocal = stored.includeLocal;
+    // The collection keys identifiers upper-cased, so the lookup finds exactly the line
+    // the editor's comparison ignoring case would tick.
+    for (const CString& id : ReadAssemblyList(stored.list)) {
+        CZRauto_ptr<IResourceItem> item;
+        if (collection)
+            item = collection->GetItemById(id);
+        if (item && IsOfTwoLevelType(item, "ASSY_VIDEO"))
+            room.selected.insert(item->get_ID());
+        else
+            room.missing.insert(id);
+    }
+    return room;
+}
 
+SRoomAssemblies OpenRoomAssemblies(IKitroster* collection, const CString& conn) {
+    const SRoomConn stored = ReadRoomConn(conn);
     SRoomAssemblies room;
-    room.includeLocal = excludeLocal.CompareNoCase("TRUE") != 0;
+    room.includeLocal = stored.includeLocal;
     for (const CString& id : FindResourcesOfType(collection, "ASSY_VIDEO"))
         room.lines.push_back(SRoomLine{id, false});
-    for (const CString& id : ReadAssemblyList(listText)) {
+    for (const CString& id : ReadAssemblyList(stored.list)) {
         bool found = false;
         for (SRoomLine& line : room.lines) {
             if (line.id.CompareNoCase(id) == 0) {

@@ -48,6 +48,17 @@ struct KITROSTER_API SRoomAssemblies {
     CIdentifierSet Selection() const;
 };
 
+// A room's assemblies as the room editor would collect them, without building the editor's
+// list of every assembly: `selected` and `missing` are what OpenRoomAssemblies gives in
+// Selection() and `missing`, found by identifier lookups, so checking every room of a
+// large site costs no scan of the catalogue per room.
+struct KITROSTER_API SRoomSelection {
+    CIdentifierSet selected;  // spelt as the catalogue spells them
+    CIdentifierSet missing;
+    bool includeLocal = true;
+};
+KITROSTER_API SRoomSelection ReadRoomSelection(IKitroster* collection, const CString& conn);
+
 // The room editor's list for a room whose connectivity string is `conn`: a stored
 // identifier ticks the line equal to it ignoring case, or goes to `missing`. A null
 // collection gives no lines, so every stored identifier is missing.

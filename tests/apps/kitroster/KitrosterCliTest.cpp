@@ -731,4 +731,34 @@ TEST_F(KitrosterCliTest, IdentifiersWithDotsInsideAreSavedAndDeleted) {
     EXPECT_EQ(Lines(Run({"list"}).out).size(), 9u);
 }
 
+TEST_F(KitrosterCliTest, DoctorOnTheDemoSite) {
+    const char* const kKeys[] = {"skippedFiles",      "roomLinks",          "assemblyLinks",
+                                 "missingReferences", "duplicateAddresses", "emptyServer",
+                                 "defaultPasswords",  "staleTempFiles",     "unreachable"};
+    SResult healthy = Run({"doctor"});
+    EXPECT_EQ(healthy.code, 0) << healthy.err;
+    EXPECT_EQ(healthy.out, "The site is healthy: no findings.\n");
+    SResult json = Run({"doctor", "--json"});
+    ASSERT_EQ(json.code, 0) << json.err;
+    nlohmann::json object = nlohmann::json::parse(json.out);
+    EXPECT_EQ(object.size(), std::size(kKeys));
+    for (const char* key : kKeys)
+        EXPECT_EQ(object[key], nlohmann::json::array()) << key;
+
+    // A camera's address copied onto another: a finding, exit 1, in both forms.
+    std::string cam02 = ReadFile(ResourceFile("CAM02"));
+    cam02.replace(cam02.find("10.0.0.6"), 8, "10.0.0.5");
+    std::ofstream(ResourceFile("CAM02"), std::ios::binary) << cam02;
+    SResult found = Run({"doctor"});
+    EXPECT_EQ(found.code, 1);
+    EXPECT_THAT(found.out,
+                HasSubstr("Cameras sharing an address (1):\n  IPADDR 10.0.0.5: CAM01, CAM02\n"));
+    json = Run({"doctor", "--json"});
+    EXPECT_EQ(json.code, 1);
+    object = nlohmann::json::parse(json.out);
+    EXPECT_EQ(object["duplicateAddresses"][0]["cameras"], nlohmann::json({"CAM01", "CAM02"}));
+    EXPECT_EQ(object.size(), std::size(kKeys));
+    EXPECT_EQ(Run({"doctor", "--bogus"}).code, 2);
+}
+
 }  // namespace

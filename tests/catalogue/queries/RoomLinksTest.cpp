@@ -134,6 +134,18 @@ TEST(RoomAssembliesTest, ListTextAndTheEditorsLines) {
 
     for (const char* conn : {"", "ROOM_EXCLUDE_LOCAL=FALSE;", "ROOM_EXCLUDE_LOCAL=YES;"})
         EXPECT_TRUE(OpenRoomAssemblies(site, conn).includeLocal) << conn;
+
+    // The lookup form the health check uses reads every room as the editor's list does.
+    for (const char* conn :
+         {"RES_ASSYLIST=|b|CAM|A|NOPE;ROOM_EXCLUDE_LOCAL=true;", "RES_ASSYLIST= c |c|C||;", "",
+          "RES_ASSYLIST=;ROOM_EXCLUDE_LOCAL=TRUE;"}) {
+        const SRoomAssemblies editor = OpenRoomAssemblies(site, conn);
+        const SRoomSelection lookup = ReadRoomSelection(site, conn);
+        EXPECT_EQ(lookup.selected, editor.Selection()) << conn;
+        EXPECT_EQ(lookup.missing, editor.missing) << conn;
+        EXPECT_EQ(lookup.includeLocal, editor.includeLocal) << conn;
+    }
+    EXPECT_EQ(ReadRoomSelection(nullptr, "RES_ASSYLIST=A;").missing, CIdentifierSet({"A"}));
 }
 
 }  // namespace
