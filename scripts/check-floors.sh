@@ -26,6 +26,7 @@ floors=(
     "catalogue 40"
     "catalogue/queries 41"
     "catalogue/site_graph 42"
+    "catalogue/transfer 42"
     "testing/site 45"
     "testing/dialogs 65"
     "video 50" "sync 50"
