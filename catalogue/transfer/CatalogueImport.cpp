@@ -188,7 +188,7 @@ class CRecordCheck {
             return std::nullopt;
 
         if (text && !text->IsEmpty() && !pairs.empty())
-            return Agree(label, *text, pairs, given.emptyMeansAbsent) ? text : std::nullopt;
+            return Agree(label, *text, pairs, given.columnKeys) ? text : std::nullopt;
         if (!pairs.empty())
             return Written(label, pairs);
         if (text)
@@ -196,26 +196,38 @@ class CRecordCheck {
         return given.pairsCarried ? std::optional<CString>(CString()) : std::nullopt;
     }
 
-    // Whether the text holds exactly the pairs; each difference is a problem.
+    // Whether the text holds exactly the pairs; each difference is a problem. With
+    // `columnKeys` (CSV) only those keys are compared, an empty cell standing for an absent
+    // or empty property.
     bool Agree(const char* label, const CString& text, const SPropertyList& pairs,
-               bool emptyMeansAbsent) {
+               const std::vector<CString>& columnKeys) {
         const SPropertyList parsed = Parse(text);
         bool agree = true;
-        auto differ = [&](const CString& key, const std::string& how) {
+        auto compare = [&](const CString& key) {
+            const CString* inText = Find(parsed, key);
+            const CString* inPairs = Find(pairs, key);
+            if (columnKeys.empty()
+                    ? (inText && inPairs && *inText == *inPairs)
+                    : (inText ? *inText : CString()) == (inPairs ? *inPairs : CString())) {
+                return;
+            }
+            std::string how = inText ? "the text has '" + Utf8(*inText) + "'"
+                                     : std::string("the text does not have it");
+            how += inPairs ? ", the pair '" + Utf8(*inPairs) + "'"
+                           : std::string(", the pairs do not have it");
             Fail(std::string(label) + " text and pairs disagree on " + Utf8(key) + ": " + how);
             agree = false;
         };
-        for (const SImportProperty& pair : pairs) {
-            const CString* inText = Find(parsed, pair.key);
-            if (!inText)
-                differ(pair.key, "the text does not have it");
-            else if (*inText != pair.value)
-                differ(pair.key,
-                       "the text has '" + Utf8(*inText) + "', the pair '" + Utf8(pair.value) + "'");
-        }
-        for (const SImportProperty& property : parsed) {
-            if (!Find(pairs, property.key) && !(emptyMeansAbsent && property.value.IsEmpty()))
-                differ(property.key, "the pairs do not have it");
+        if (columnKeys.empty()) {
+            for (const SImportProperty& pair : pairs)
+                compare(pair.key);
+            for (const SImportProperty& property : parsed) {
+                if (!Find(pairs, property.key))
+                    compare(property.key);
+            }
+        } else {
+            for (const CString& key : columnKeys)
+                compare(Upper(Trimmed(key)));
         }
         return agree;
     }

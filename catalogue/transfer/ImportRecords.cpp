@@ -152,7 +152,6 @@ std::vector<SImportRecord> ReadCsvRecords(std::string_view text,
         record.line = row.line;
         record.conn.pairsCarried = hasConnPairs;
         record.caps.pairsCarried = hasCapsPairs;
-        record.conn.emptyMeansAbsent = record.caps.emptyMeansAbsent = true;
         for (size_t c = 0; c < columns.size(); ++c) {
             const SColumn& column = columns[c];
             const std::string& cell = row.fields[c];
@@ -174,14 +173,15 @@ std::vector<SImportRecord> ReadCsvRecords(std::string_view text,
                     record.caps.text = recordProblems.Text(cell, "the capabilities");
                     break;
                 case SColumn::kConnPair:
-                case SColumn::kCapsPair:
-                    if (!cell.empty()) {
-                        SImportProperties& field =
-                            column.kind == SColumn::kConnPair ? record.conn : record.caps;
-                        field.pairs.push_back({recordProblems.Text(column.key, what + "'s key"),
-                                               recordProblems.Text(cell, what)});
-                    }
+                case SColumn::kCapsPair: {
+                    SImportProperties& field =
+                        column.kind == SColumn::kConnPair ? record.conn : record.caps;
+                    const CString key = recordProblems.Text(column.key, what + "'s key");
+                    field.columnKeys.push_back(key);
+                    if (!cell.empty())
+                        field.pairs.push_back({key, recordProblems.Text(cell, what)});
                     break;
+                }
                 case SColumn::kPasswordPlain:
                     // The clear text is never named in a message.
                     if (!cell.empty())

@@ -39,9 +39,10 @@ struct KITROSTER_API SImportProperties {
     std::optional<CString> text;         // the property string, when carried
     bool pairsCarried = false;           // the document has pair columns or a pairs object
     std::vector<SImportProperty> pairs;  // the given pairs, in document order
-    // CSV: an empty cell is an absent property, so a property with an empty value in the
-    // text agrees with no pair. JSON gives every pair explicitly.
-    bool emptyMeansAbsent = false;
+    // CSV: the keys that have a column. A spreadsheet carries only those keys, and an
+    // empty cell stands for an absent or empty property; `pairs` holds the non-empty cells.
+    // Empty for JSON, whose pairs object is complete.
+    std::vector<CString> columnKeys;
 };
 
 struct KITROSTER_API SImportRecord {
