@@ -169,7 +169,8 @@ class CRecordCheck {
         SPropertyList pairs;
         bool pairsFine = true;
         for (const SImportProperty& pair : given.pairs) {
-            const CString key = Upper(Trimmed(pair.key));
+            // Compared as given: agreement with the text is exact. Written() trims values.
+            const CString key = Upper(pair.key);
             const SEntryCheck check = CheckPropertyEntry(connectivity, key, pair.value);
             if (!check.Accepted()) {
                 Fail(check);
@@ -181,7 +182,7 @@ class CRecordCheck {
                 Fail(std::string(label) + ": the key " + Utf8(key) + " is given twice");
                 pairsFine = false;
             } else {
-                pairs.push_back({key, check.value});
+                pairs.push_back({key, pair.value});
             }
         }
         if (!pairsFine)
@@ -227,29 +228,34 @@ class CRecordCheck {
             }
         } else {
             for (const CString& key : columnKeys)
-                compare(Upper(Trimmed(key)));
+                compare(Upper(key));
         }
         return agree;
     }
 
-    // The property string written from pairs; a pair the string cannot carry as given
-    // (a double quote, a key with '=' or ';', white space at either end) is a problem.
+    // The property string written from pairs, values trimmed as the edit dialog trims
+    // them; a pair the string cannot carry (a double quote, a key with '=' or ';' or white
+    // space at either end) is a problem.
     std::optional<CString> Written(const char* label, const SPropertyList& pairs) {
         CZRauto_ptr<IResPropertyBag> bag = CResPropertyBagFactory::CreateInstance();
         for (const SImportProperty& pair : pairs)
-            bag->Set(pair.key, pair.value);
+            bag->Set(pair.key, Trimmed(pair.value));
         CString text;
         bag->ToString(text);
         const SPropertyList reread = Parse(text);
-        bool fine = reread.size() == pairs.size();
+        bool fine = true;
         for (const SImportProperty& pair : pairs) {
             const CString* back = Find(reread, pair.key);
-            if (!back || *back != pair.value) {
+            if (!back || *back != Trimmed(pair.value)) {
                 Fail(std::string(label) + ": the property " + Utf8(pair.key) +
-                     " cannot be stored as given (keys hold no '=', ';' or '\"', values no "
-                     "'\"')");
+                     " cannot be stored as given (keys hold no '=', ';', '\"' or white space "
+                     "at either end, values no '\"')");
                 fine = false;
             }
+        }
+        if (fine && reread.size() != pairs.size()) {
+            Fail(std::string(label) + ": the properties cannot be stored as given");
+            fine = false;
         }
         if (!fine)
             return std::nullopt;
