@@ -72,8 +72,10 @@ class CRecordCheck {
         }
         const std::optional<CString> type = CheckedField(true, m_record.type);
         const std::optional<CString> name = CheckedField(false, m_record.name);
-        std::optional<CString> conn = Properties(true, m_record.conn);
-        const std::optional<CString> caps = Properties(false, m_record.caps);
+        const CString currentConn = existing ? existing->get_Conn() : CString();
+        const CString currentCaps = existing ? existing->get_Caps() : CString();
+        std::optional<CString> conn = Properties(true, m_record.conn, currentConn);
+        const std::optional<CString> caps = Properties(false, m_record.caps, currentCaps);
         if (m_record.passwordPlain)
             conn = WithSealedPassword(conn, existing);
         if (conn)
@@ -152,7 +154,8 @@ class CRecordCheck {
 
     // The property string a connectivity or capability field stores; nullopt when the
     // record does not carry it or it has a problem.
-    std::optional<CString> Properties(bool connectivity, const SImportProperties& given) {
+    std::optional<CString> Properties(bool connectivity, const SImportProperties& given,
+                                      const CString& current) {
         const char* label = connectivity ? kLabelConnectivity : kLabelCapabilities;
         std::optional<CString> text;
         if (given.text) {
@@ -188,8 +191,33 @@ class CRecordCheck {
         if (!pairsFine)
             return std::nullopt;
 
-        if (text && !text->IsEmpty() && !pairs.empty())
+        if (text && !text->IsEmpty()) {
+            if (pairs.empty())
+                return text;
             return Agree(label, *text, pairs, given.columnKeys) ? text : std::nullopt;
+        }
+        if (!given.columnKeys.empty()) {
+            // A spreadsheet column speaks for its own key only: it sets the key, or removes
+            // it when the cell is empty, and a replaced resource keeps its other properties.
+            CZRauto_ptr<IResPropertyBag> bag = CResPropertyBagFactory::CreateInstance(current);
+            for (const CString& columnKey : given.columnKeys) {
+                const CString key = Upper(columnKey);
+                if (const CString* value = Find(pairs, key))
+                    bag->Set(key, *value);
+                else
+                    bag->Delete(key);
+            }
+            SPropertyList merged;
+            CString key, value;
+            for (int i = 0; bag->Get(i, key, value); ++i)
+                merged.push_back({key, value});
+            // A value the bag refused (a double quote) is missing from it.
+            for (const SImportProperty& pair : pairs) {
+                if (!Find(merged, pair.key))
+                    merged.push_back(pair);
+            }
+            return Written(label, merged);
+        }
         if (!pairs.empty())
             return Written(label, pairs);
         if (text)

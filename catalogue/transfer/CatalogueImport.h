@@ -5,10 +5,15 @@
 //
 // How the property string and the pairs of a record combine:
 //   - only the string: it is stored as given (trimmed, as the edit dialog does);
-//   - only pairs: the string is written from them, in their order;
-//   - both: they must agree (the same keys with the same values, in any order; in CSV an
-//     empty cell and a property with an empty value agree), and the string is stored as
-//     given, so that an exported catalogue reads back byte for byte;
+//   - only pairs: JSON: the string is written from them, in their order. CSV: every
+//     CONN.<KEY> (CAPS.<KEY>) column sets its key in the resource's current string (empty
+//     for a new resource), or removes it when the cell is empty; other keys are kept;
+//   - both: they must agree, and the string is stored as given, so that an exported
+//     catalogue reads back byte for byte. JSON: the pairs object holds the same keys with
+//     the same values as the string, in any order. CSV: for every CONN.<KEY> (CAPS.<KEY>)
+//     column the string has that value, an empty cell standing for an absent or empty
+//     property; keys without a column are not compared. A row whose pair cells are all
+//     empty gives only the string;
 //   - neither (no column, no key): a new resource gets an empty field, a replaced one keeps
 //     its own.
 // A PASSWORD_PLAIN (CSV column, or key of the JSON connProperties) is sealed with the site

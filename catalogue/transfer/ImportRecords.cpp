@@ -249,8 +249,12 @@ std::vector<SImportRecord> ReadJsonRecords(std::string_view text,
         document = Json::parse(text);
     } catch (const Json::parse_error& e) {
         // The parser's message names the byte; the line is what a person looks for.
-        problems->push_back({0, LineOfOffset(text, e.byte > 0 ? e.byte - 1 : 0),
-                             std::string("not valid JSON: ") + e.what()});
+        std::string message = e.what();
+        if (const size_t tag = message.find("] ");
+            message.rfind("[json.", 0) == 0 && tag != std::string::npos)
+            message.erase(0, tag + 2);
+        problems->push_back(
+            {0, LineOfOffset(text, e.byte > 0 ? e.byte - 1 : 0), "not valid JSON: " + message});
         return records;
     }
     if (!document.is_array()) {
