@@ -240,10 +240,15 @@ class CRecordCheck {
                     : (inText ? *inText : CString()) == (inPairs ? *inPairs : CString())) {
                 return;
             }
-            std::string how = inText ? "the text has '" + Utf8(*inText) + "'"
-                                     : std::string("the text does not have it");
-            how += inPairs ? ", the pair '" + Utf8(*inPairs) + "'"
-                           : std::string(", the pairs do not have it");
+            // A password is never echoed, in case it was typed in clear.
+            const bool secret = key == kPasswordKey;
+            std::string how = !inText  ? std::string("the text does not have it")
+                              : secret ? std::string("the values differ")
+                                       : "the text has '" + Utf8(*inText) + "'";
+            if (!inPairs)
+                how += ", the pairs do not have it";
+            else if (!secret || !inText)
+                how += secret ? ", the pair has it" : ", the pair '" + Utf8(*inPairs) + "'";
             Fail(std::string(label) + " text and pairs disagree on " + Utf8(key) + ": " + how);
             agree = false;
         };

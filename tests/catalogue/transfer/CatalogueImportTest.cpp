@@ -77,6 +77,8 @@ TEST(CatalogueImportTest, EveryKindOfProblemIsReportedWithItsPlace) {
         {kCsv, std::string(kHeader) + "CAM05,X,\xE9t\xE9,,,\r\n", 1, 2, "is not UTF-8 text"},
         {kCsv, std::string(kHeader) + "CAM05,X,,PASSWORD=clear;,,\r\n", 1, 2,
          "PASSWORD is not sealed text"},
+        {kCsv, "ID,TYPE,CONN,CONN.PASSWORD\r\nCAM05,X,PASSWORD=$kx1$a;,fail\r\n", 1, 2,
+         "disagree on PASSWORD: the values differ"},
         {kCsv, "ID,TYPE,PASSWORD_PLAIN\r\nCAM05,X,fail\r\n", 1, 2, "the password cannot be sealed"},
         {kCsv, "ID,TYPE,CONN,PASSWORD_PLAIN\r\nCAM05,X,PASSWORD=$kx1$x;,pw\r\n", 1, 2,
          "both PASSWORD and PASSWORD_PLAIN are given"},
