@@ -202,6 +202,14 @@ int LineOfOffset(std::string_view text, size_t offset) {
     return 1 + static_cast<int>(std::count(text.begin(), text.begin() + offset, '\n'));
 }
 
+// The parser's message without its "[json.exception.NAME.ID] " tag.
+std::string WithoutTag(std::string message) {
+    const size_t tag = message.find("] ");
+    if (message.rfind("[json.", 0) == 0 && tag != std::string::npos)
+        message.erase(0, tag + 2);
+    return message;
+}
+
 std::optional<CString> JsonText(const Json& value, const std::string& field,
                                 CRecordProblems* problems) {
     if (!value.is_string()) {
@@ -249,12 +257,12 @@ std::vector<SImportRecord> ReadJsonRecords(std::string_view text,
         document = Json::parse(text);
     } catch (const Json::parse_error& e) {
         // The parser's message names the byte; the line is what a person looks for.
-        std::string message = e.what();
-        if (const size_t tag = message.find("] ");
-            message.rfind("[json.", 0) == 0 && tag != std::string::npos)
-            message.erase(0, tag + 2);
-        problems->push_back(
-            {0, LineOfOffset(text, e.byte > 0 ? e.byte - 1 : 0), "not valid JSON: " + message});
+        problems->push_back({0, LineOfOffset(text, e.byte > 0 ? e.byte - 1 : 0),
+                             "not valid JSON: " + WithoutTag(e.what())});
+        return records;
+    } catch (const Json::exception& e) {
+        // A value the parser cannot hold (a number out of range) is refused as well.
+        problems->push_back({0, 0, "not a usable JSON document: " + WithoutTag(e.what())});
         return records;
     }
     if (!document.is_array()) {

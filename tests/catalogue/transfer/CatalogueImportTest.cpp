@@ -88,6 +88,7 @@ TEST(CatalogueImportTest, EveryKindOfProblemIsReportedWithItsPlace) {
          "the property A cannot be stored as given"},
         {kJson, "[\n{\"id\": \"CAM05\",\n \"type\": }\n]", 0, 3, "not valid JSON"},
         {kJson, "{\"id\": \"CAM05\"}", 0, 1, "must be a JSON array"},
+        {kJson, "[1e99999]", 0, 0, "not a usable JSON document: number overflow"},
         {kJson, "[{\"id\": \"CAM05\", \"type\": \"X\"}, {\"id\": \"CAM06\", \"type\": 5}]", 2, 0,
          "\"type\" must be a string, not number"},
         {kJson, "[{\"id\": \"CAM05\", \"type\": \"X\", \"colour\": \"red\"}]", 1, 0,
