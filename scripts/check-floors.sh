@@ -25,7 +25,7 @@ floors=(
     "common 30"
     "catalogue 40"
     "catalogue/queries 41"
-    "catalogue/doctor 42" "catalogue/site_graph 42"
+    "catalogue/doctor 42" "catalogue/site_graph 42" "catalogue/transfer 42"
     "testing/site 45"
     "testing/dialogs 65"
     "video 50" "sync 50"

@@ -20,6 +20,8 @@ void RegisterRegistryCommands(CLI::App& app, SCommandContext& ctx);
 void RegisterResolveCommands(CLI::App& app, SCommandContext& ctx);
 // graph (GraphCommand.cpp).
 void RegisterGraphCommand(CLI::App& app, SCommandContext& ctx);
+// export, import (TransferCommands.cpp).
+void RegisterTransferCommands(CLI::App& app, SCommandContext& ctx);
 // manifest ..., sync ..., timesync ... (SyncCommands.cpp and its neighbours).
 void RegisterSyncCommands(CLI::App& app, SCommandContext& ctx);
 

@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
     RegisterListCommands(app, ctx);
     RegisterDoctorCommands(app, ctx);
     RegisterEditCommands(app, ctx);
+    RegisterTransferCommands(app, ctx);
     RegisterRegistryCommands(app, ctx);
     RegisterResolveCommands(app, ctx);
     RegisterSyncCommands(app, ctx);

@@ -85,6 +85,8 @@ class KitrosterCliTest : public ::testing::Test {
             command += " " + Quote(arg);
         const fs::path out = m_dir / "stdout", err = m_dir / "stderr";
         command += " >" + Quote(out.string()) + " 2>" + Quote(err.string());
+        if (!m_stdin.empty())
+            command += " <" + Quote(m_stdin.string());
         const int status = std::system(command.c_str());
         SResult result;
         result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -107,6 +109,7 @@ class KitrosterCliTest : public ::testing::Test {
 
     fs::path m_dir;
     fs::path m_site;
+    fs::path m_stdin;  // standard input of the command when set
 };
 
 TEST_F(KitrosterCliTest, ListShowsRowsAndFiltersByTypeLevelAndPattern) {
@@ -759,6 +762,104 @@ TEST_F(KitrosterCliTest, DoctorOnTheDemoSite) {
     EXPECT_EQ(object["duplicateAddresses"][0]["cameras"], nlohmann::json({"CAM01", "CAM02"}));
     EXPECT_EQ(object.size(), std::size(kKeys));
     EXPECT_EQ(Run({"doctor", "--bogus"}).code, 2);
+}
+
+// Export, import into an empty site, export again: the same bytes, in both formats.
+TEST_F(KitrosterCliTest, ExportImportRoundTripOfTheDemoSiteIsByteIdentical) {
+    const fs::path demo = m_site;
+    const fs::path empty = m_dir / "empty";
+    fs::create_directories(empty / "SettingsGeneral");
+    for (const std::string format : {"json", "csv"}) {
+        SCOPED_TRACE(format);
+        m_site = demo;
+        const SResult exported = Run({"export", "--format", format});
+        ASSERT_EQ(exported.code, 0) << exported.err;
+        const fs::path file = m_dir / ("demo." + format);
+        ASSERT_EQ(Run({"export", "--format", format, "--output", file.string()}).code, 0);
+        ASSERT_EQ(ReadFile(file), exported.out);
+
+        fs::remove_all(empty / "SettingsGeneral");
+        fs::create_directories(empty / "SettingsGeneral");
+        m_site = empty;
+        const SResult imported = Run({"import", file.string()});
+        ASSERT_EQ(imported.code, 0) << imported.err;
+        EXPECT_EQ(Lines(imported.out).size(), 9u);
+        // The resource files themselves come back byte for byte.
+        for (const auto& entry : fs::directory_iterator(demo / "SettingsGeneral")) {
+            if (entry.path().extension() != ".zrr")
+                continue;
+            EXPECT_EQ(ReadFile(empty / "SettingsGeneral" / entry.path().filename()),
+                      ReadFile(entry.path()))
+                << entry.path();
+        }
+        EXPECT_EQ(Run({"export", "--format", format}).out, exported.out);
+    }
+    m_site = demo;
+    EXPECT_THAT(ReadFile(m_dir / "demo.csv"),
+                HasSubstr("ID,TYPE,NAME,CONN,CAPS,CONN.SERVER,CONN.SOURCE,CONN.USERNAME,"));
+    EXPECT_THAT(ReadFile(m_dir / "demo.csv"), HasSubstr("\"Video server, east wing\""));
+    const nlohmann::json parsed = nlohmann::json::parse(ReadFile(m_dir / "demo.json"));
+    ASSERT_EQ(parsed.size(), 9u);
+    EXPECT_EQ(parsed[0].size(), 7u);  // the fields of show --json
+}
+
+TEST_F(KitrosterCliTest, ImportReportsEveryProblemWritesAllOrNothingAndSealsPasswords) {
+    const fs::path csv = m_dir / "in.csv";
+    auto write = [&](const std::string& text) { std::ofstream(csv, std::ios::binary) << text; };
+    const auto before = [&] {
+        std::vector<std::string> files;
+        for (const auto& entry : fs::directory_iterator(m_site / "SettingsGeneral")) {
+            if (entry.path().extension() == ".zrr")
+                files.push_back(entry.path().filename().string() + ReadFile(entry.path()));
+        }
+        std::sort(files.begin(), files.end());
+        return files;
+    };
+    const std::vector<std::string> original = before();
+
+    // Every problem with its line; the good record is not written either.
+    write("ID,TYPE,NAME\r\nCAM05,CAMERA_IP,ok\r\nCAM 6,CAMERA_IP,\r\nCAM01,CAMERA_IP,x\r\n");
+    SResult refused = Run({"import", csv.string()});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_THAT(refused.err, HasSubstr(csv.string() + ":3: Resource ID must only use"));
+    EXPECT_THAT(refused.err, HasSubstr(csv.string() + ":4: This resource id 'CAM01' already"));
+    EXPECT_THAT(refused.err, HasSubstr("nothing imported: 2 problem(s)"));
+    EXPECT_EQ(before(), original);
+
+    write("ID,TYPE,NAME\r\nCAM05,CAMERA_IP,ok\r\nCAM01,CAMERA_IP,Renamed\r\n");
+    SResult dry = Run({"import", csv.string(), "--dry-run", "--replace"});
+    EXPECT_EQ(dry.code, 0) << dry.err;
+    EXPECT_EQ(dry.out, "would be added\tCAM05\nwould be replaced\tCAM01\n");
+    EXPECT_EQ(before(), original);
+
+    // A clear password is sealed, never stored or printed; without a usable site key the
+    // import refuses instead of storing it in clear.
+    write("ID,PASSWORD_PLAIN\r\nSRV01,s3cr3t-pw\r\n");
+    SResult noKey = RunArgs({"import", csv.string(), "--replace"}, true,
+                            "KITROSTER_SITE_KEY_FILE=" + Quote((m_dir / "no-such.key").string()));
+    EXPECT_EQ(noKey.code, 1);
+    EXPECT_THAT(noKey.err, HasSubstr(":2: the password cannot be sealed"));
+    EXPECT_EQ(before(), original);
+    SResult sealed = Run({"import", csv.string(), "--replace"});
+    EXPECT_EQ(sealed.code, 0) << sealed.err;
+    EXPECT_EQ(sealed.out, "replaced\tSRV01\n");
+    const std::string stored = ReadFile(ResourceFile("SRV01"));
+    EXPECT_THAT(stored, HasSubstr("USERNAME=zruser;PASSWORD=$kx1$"));
+    EXPECT_THAT(stored, Not(HasSubstr("s3cr3t")));
+    EXPECT_THAT(Run({"export"}).out, Not(HasSubstr("s3cr3t")));
+    EXPECT_THAT(Run({"resolve", "SRV01", "--show-password", "--json"}).out, HasSubstr("s3cr3t-pw"));
+
+    // Standard input with a format; without one the format must be given.
+    m_stdin = m_dir / "in.json";
+    std::ofstream(m_stdin)
+        << R"([{"id": "CAM06", "type": "CAMERA_IP", "connProperties": {"PORT": "81"}}])";
+    SResult piped = Run({"import", "-", "--format", "json"});
+    EXPECT_EQ(piped.code, 0) << piped.err;
+    EXPECT_EQ(Shown("CAM06", "CONN"), "PORT=81;");
+    EXPECT_EQ(Run({"import", "-"}).code, 2);
+    m_stdin.clear();
+    EXPECT_EQ(Run({"import", (m_dir / "in.txt").string()}).code, 2);
+    EXPECT_EQ(Run({"export", "--format", "xml"}).code, 2);
 }
 
 }  // namespace
