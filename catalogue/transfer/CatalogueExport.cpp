@@ -1,5 +1,6 @@
 #include "catalogue/transfer/CatalogueExport.h"
 
+#include <algorithm>
 #include <set>
 #include <utility>
 #include <vector>
@@ -64,12 +65,24 @@ std::string ValueOf(const SProperties& properties, const std::string& key) {
     return {};
 }
 
+// The resources by identifier, case ignored. Collection order is the order the folder
+// lists its files, which differs between file systems and copies of one site; an export
+// must not, so that two exports of the same catalogue compare equal.
+std::vector<CZRauto_ptr<IResourceItem>> ItemsById(IKitroster* collection) {
+    std::vector<CZRauto_ptr<IResourceItem>> items;
+    for (int i = 0; i < collection->Size(); ++i)
+        items.push_back(collection->GetItemByIndex(i));
+    std::stable_sort(items.begin(), items.end(), [](IResourceItem* a, IResourceItem* b) {
+        return a->get_ID().CompareNoCase(b->get_ID()) < 0;
+    });
+    return items;
+}
+
 }  // namespace
 
 std::string ExportCatalogueJson(IKitroster* collection) {
     Json rows = Json::array();
-    for (int i = 0; i < collection->Size(); ++i) {
-        CZRauto_ptr<IResourceItem> item = collection->GetItemByIndex(i);
+    for (IResourceItem* item : ItemsById(collection)) {
         rows.push_back(Json{{kJsonId, Utf8(item->get_ID())},
                             {kJsonType, Utf8(item->get_Type())},
                             {kJsonName, Utf8(item->get_Name())},
@@ -88,8 +101,7 @@ std::string ExportCatalogueCsv(IKitroster* collection) {
     };
     std::vector<SRow> rows;
     CColumnOrder connKeys, capsKeys;
-    for (int i = 0; i < collection->Size(); ++i) {
-        CZRauto_ptr<IResourceItem> item = collection->GetItemByIndex(i);
+    for (IResourceItem* item : ItemsById(collection)) {
         SRow row{{Utf8(item->get_ID()), Utf8(item->get_Type()), Utf8(item->get_Name()),
                   Utf8(item->get_Conn()), Utf8(item->get_Caps())},
                  Properties(item->get_Conn()),

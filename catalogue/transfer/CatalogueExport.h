@@ -1,4 +1,5 @@
-// The catalogue as a spreadsheet or JSON document, in collection order, as UTF-8 text.
+// The catalogue as a spreadsheet or JSON document, as UTF-8 text, the resources ordered by
+// identifier (case ignored) so that the same catalogue always gives the same bytes.
 //
 // JSON: an array of objects with the fields of `kitroster show --json` (id, type, name,
 // conn, caps, connProperties, capsProperties). CSV (RFC 4180, CRLF): the columns ID, TYPE,

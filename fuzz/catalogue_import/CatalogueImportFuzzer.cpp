@@ -45,8 +45,10 @@ void CheckRoundTrip(IKitroster* source, ETransferFormat format) {
     FUZZ_CHECK(target->Size() == source->Size(), "%d resources became %d", source->Size(),
                target->Size());
     for (int i = 0; i < source->Size(); ++i) {
-        CZRauto_ptr<IResourceItem> a = source->GetItemByIndex(i), b = target->GetItemByIndex(i);
-        FUZZ_CHECK(a->get_ID() == b->get_ID() && a->get_Type() == b->get_Type() &&
+        // The export writes by identifier, so the target's order may differ.
+        CZRauto_ptr<IResourceItem> a = source->GetItemByIndex(i);
+        CZRauto_ptr<IResourceItem> b = target->GetItemById(a->get_ID());
+        FUZZ_CHECK(b && a->get_ID() == b->get_ID() && a->get_Type() == b->get_Type() &&
                        a->get_Name() == b->get_Name() && a->get_Conn() == b->get_Conn() &&
                        a->get_Caps() == b->get_Caps(),
                    "resource %d changed on the round trip:\n%s", i, text.c_str());

@@ -796,11 +796,12 @@ TEST_F(KitrosterCliTest, ExportImportRoundTripOfTheDemoSiteIsByteIdentical) {
     }
     m_site = demo;
     EXPECT_THAT(ReadFile(m_dir / "demo.csv"),
-                HasSubstr("ID,TYPE,NAME,CONN,CAPS,CONN.SERVER,CONN.SOURCE,CONN.USERNAME,"));
+                HasSubstr("ID,TYPE,NAME,CONN,CAPS,CONN.RES_SERVER,CONN.RES_CAMERA,"));
     EXPECT_THAT(ReadFile(m_dir / "demo.csv"), HasSubstr("\"Video server, east wing\""));
     const nlohmann::json parsed = nlohmann::json::parse(ReadFile(m_dir / "demo.json"));
     ASSERT_EQ(parsed.size(), 9u);
     EXPECT_EQ(parsed[0].size(), 7u);  // the fields of show --json
+    EXPECT_EQ(parsed[0]["id"], "ASSY01");  // by identifier, not in the folder's order
 }
 
 TEST_F(KitrosterCliTest, ImportReportsEveryProblemWritesAllOrNothingAndSealsPasswords) {

@@ -187,7 +187,7 @@ TEST(CatalogueImportTest, TextAndPairsCombineAndReplacedResourcesKeepWhatIsNotGi
 }
 
 // Whatever the export writes, the import reads back to the same fields, in both formats;
-// 8-bit text crosses as UTF-8.
+// 8-bit text crosses as UTF-8, and the resources are written by identifier.
 TEST(CatalogueImportTest, ExportedDocumentsReadBackExactly) {
     CZRauto_ptr<IKitroster> source =
         MakeCatalogue({{"SRV01", "SERVER_MPEG4", "SERVER=a;PASSWORD=$kx1$abc;E=;"},
@@ -203,8 +203,13 @@ TEST(CatalogueImportTest, ExportedDocumentsReadBackExactly) {
         ASSERT_TRUE(plan.problems.empty()) << plan.problems[0].message << "\n" << text;
         ASSERT_TRUE(ApplyImport(plan, target));
         ASSERT_EQ(target->Size(), source->Size());
+        // Written by identifier, whatever the collection's order.
+        EXPECT_LT(text.find("CAM01"), text.find("ROOM01"));
+        EXPECT_LT(text.find("ROOM01"), text.find("SRV01"));
         for (int i = 0; i < source->Size(); ++i) {
-            CZRauto_ptr<IResourceItem> a = source->GetItemByIndex(i), b = target->GetItemByIndex(i);
+            CZRauto_ptr<IResourceItem> a = source->GetItemByIndex(i);
+            CZRauto_ptr<IResourceItem> b = target->GetItemById(a->get_ID());
+            ASSERT_TRUE(b) << a->get_ID().GetString();
             EXPECT_EQ(a->get_ID(), b->get_ID());
             EXPECT_EQ(a->get_Type(), b->get_Type());
             EXPECT_EQ(a->get_Name(), b->get_Name());
