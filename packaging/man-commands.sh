@@ -33,13 +33,13 @@ to_roff() {
         inlist && /^  / {
             line = substr($0, 3)
             if (match(line, /  +/)) {
-                spec = substr(line, 1, RSTART - 1); text = substr(line, RSTART + RLENGTH)
+                usage = substr(line, 1, RSTART - 1); text = substr(line, RSTART + RLENGTH)
             } else if (match(line, / [A-Z][a-z]/)) {
-                spec = substr(line, 1, RSTART - 1); text = substr(line, RSTART + 1)
+                usage = substr(line, 1, RSTART - 1); text = substr(line, RSTART + 1)
             } else {
-                spec = line; text = ""
+                usage = line; text = ""
             }
-            items[++count] = ".TP\n.B " spec "\n" text "\n"
+            items[++count] = ".TP\n.B " usage "\n" text "\n"
             next
         }
         { printf "%s\n", $0 }

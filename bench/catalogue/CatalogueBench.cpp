@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "bench/catalogue/CountingEnv.h"
+#include "bench/catalogue/SiteBenchmarkMain.h"
 #include "bench/catalogue/SiteGenerator.h"
 #include "catalogue/CatalogueContext.h"
 #include "catalogue/Kitroster.h"
@@ -255,19 +256,6 @@ BENCHMARK(BM_SaveOneChange)->UseManualTime()->Unit(benchmark::kMillisecond)->Ite
 BENCHMARK(BM_RenameWithRefs)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(6);
 
 int main(int argc, char** argv) {
-    std::vector<char*> args;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--catalogue_size=", 17) == 0)
-            g_catalogueSize = std::strtoul(argv[i] + 17, nullptr, 10);
-        else
-            args.push_back(argv[i]);
-    }
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    setUp();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    printSummary();
-    tearDown();
-    return 0;
+    return kitroster::bench::RunSiteBenchmarks(argc, argv, &g_catalogueSize, setUp, printSummary,
+                                               tearDown);
 }

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/catalogue/SiteBenchmarkMain.h"
 #include "bench/catalogue/SiteGenerator.h"
 #include "catalogue/CatalogueContext.h"
 #include "catalogue/Kitroster.h"
@@ -130,19 +131,6 @@ BENCHMARK(BM_Load)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1
 BENCHMARK(BM_Doctor)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
 int main(int argc, char** argv) {
-    std::vector<char*> args;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--catalogue_size=", 17) == 0)
-            g_catalogueSize = std::strtoul(argv[i] + 17, nullptr, 10);
-        else
-            args.push_back(argv[i]);
-    }
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    SetUp();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    PrintSummary();
-    TearDown();
-    return 0;
+    return kitroster::bench::RunSiteBenchmarks(argc, argv, &g_catalogueSize, SetUp, PrintSummary,
+                                               TearDown);
 }
