@@ -66,6 +66,8 @@ foreach(component IN ITEMS kitroster manager)
 endforeach()
 
 set(CPACK_DEBIAN_KITROSTER_PACKAGE_SECTION utils)
+# `kitroster graph --format svg` runs Graphviz's dot (DOT text needs nothing).
+set(CPACK_DEBIAN_KITROSTER_PACKAGE_RECOMMENDS graphviz)
 # Building against the headers of the scripted user needs the JSON library's headers.
 set(CPACK_DEBIAN_KITROSTER_PACKAGE_SUGGESTS nlohmann-json3-dev)
 set(CPACK_DEBIAN_MANAGER_PACKAGE_SECTION utils)

@@ -35,7 +35,7 @@ done
 step "package fields"
 for deb in "$main_deb" "$manager_deb"; do
     echo "$(basename "$deb"):"
-    dpkg-deb -f "$deb" Package Version Section Depends | sed 's/^/  /'
+    dpkg-deb -f "$deb" Package Version Section Depends Recommends | sed 's/^/  /'
 done
 main_depends=$(dpkg-deb -f "$main_deb" Depends)
 manager_depends=$(dpkg-deb -f "$manager_deb" Depends)
