@@ -2,10 +2,29 @@
 
 namespace kitroster::testing {
 
-CScriptSession::CScriptSession(const std::string& script)
-    : m_user(script, m_out), m_backend(m_user) {
+std::vector<nlohmann::json> SScriptRun::Of(const std::string& kind) const {
+    std::vector<nlohmann::json> found;
+    for (const auto& e : events)
+        if (e["event"] == kind)
+            found.push_back(e);
+    return found;
+}
+
+nlohmann::json SScriptRun::Control(int id, size_t n) const {
+    const std::vector<nlohmann::json> dumps = Of("dump");
+    if (n >= dumps.size())
+        return {};
+    for (const auto& c : dumps[n]["controls"])
+        if (c["id"] == id)
+            return c;
+    return {};
+}
+
+CScriptSession::CScriptSession(const std::string& script, const BackendMaker& makeBackend)
+    : m_user(script, m_out),
+      m_backend(makeBackend ? makeBackend(m_user) : std::make_unique<CHeadlessBackend>(m_user)) {
     AppServices services;
-    services.dialogBackend = &m_backend;
+    services.dialogBackend = m_backend.get();
     m_override = std::make_unique<CAppServicesOverride>(services);
 }
 
@@ -31,6 +50,15 @@ std::vector<nlohmann::json> CScriptSession::Events(const std::string& kind) cons
             events.push_back(event);
     }
     return events;
+}
+
+SScriptRun CScriptSession::Record(const std::function<int()>& body) {
+    SScriptRun run;
+    run.result = Run(body);
+    run.events = Events();
+    run.boxes = MessageBoxTexts();
+    run.transcript = Transcript();
+    return run;
 }
 
 std::vector<std::string> CScriptSession::MessageBoxTexts() const {

@@ -1,6 +1,6 @@
-// A scripted session on the headless backend, for tests: the script plays the person, and
-// the transcript is kept for the test to read. While the session lives it is the dialog
-// backend in effect.
+// A scripted session for tests, on the headless backend unless the test makes another: the
+// script plays the person, and the transcript is kept for the test to read. While the
+// session lives its backend is the dialog backend in effect.
 //
 //   CScriptSession session("type 15002 CAM05\nclick 1\n");
 //   int result = dialog.DoModal();          // runs until the dialog closes
@@ -24,9 +24,27 @@
 
 namespace kitroster::testing {
 
+// What a scripted run leaves for the test: the body's result, the events and message-box
+// texts, and the transcript.
+struct SScriptRun {
+    int result = 0;
+    std::vector<nlohmann::json> events;
+    std::vector<std::string> boxes;
+    std::string transcript;
+
+    // The events of one kind, in order.
+    std::vector<nlohmann::json> Of(const std::string& kind) const;
+    // Control `id` of dump number `n`; null when there is no such dump or control.
+    nlohmann::json Control(int id, size_t n = 0) const;
+};
+
 class CScriptSession {
   public:
-    explicit CScriptSession(const std::string& script);
+    // Makes the backend the session runs on, for the scripted user it is given.
+    using BackendMaker = std::function<std::unique_ptr<CDialogBackend>(CScriptedUser&)>;
+
+    // Without `makeBackend` the session runs on the headless backend.
+    explicit CScriptSession(const std::string& script, const BackendMaker& makeBackend = {});
     ~CScriptSession();
 
     // Runs `body` (which opens dialogs); returns its result, 3 when the script ended with a
@@ -39,13 +57,15 @@ class CScriptSession {
     std::vector<nlohmann::json> Events(const std::string& kind = "") const;
     // The texts of every message box shown, in order.
     std::vector<std::string> MessageBoxTexts() const;
+    // Run(body) with what it left behind.
+    SScriptRun Record(const std::function<int()>& body);
 
     CScriptedUser& User() { return m_user; }
 
   private:
     std::ostringstream m_out;
     CScriptedUser m_user;
-    CHeadlessBackend m_backend;
+    std::unique_ptr<CDialogBackend> m_backend;
     std::unique_ptr<CAppServicesOverride> m_override;
 };
 

@@ -44,10 +44,7 @@ SEditRun RunEdit(bool existing, bool readOnly, const SFields& in, const std::str
     dlg.m_conn = in.conn;
     kitroster::testing::CScriptSession session(script);
     SEditRun run;
-    run.out.result = session.Run([&] { return dlg.DoModal(); });
-    run.out.boxes = session.MessageBoxTexts();
-    run.out.events = session.Events();
-    run.out.transcript = session.Transcript();
+    run.out = SOutcome{session.Record([&] { return dlg.DoModal(); }), {}};
     run.id = dlg.m_id;
     run.type = dlg.m_type;
     run.name = dlg.m_name;

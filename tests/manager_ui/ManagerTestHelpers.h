@@ -36,30 +36,9 @@ inline void WriteCatalogue(kitroster::testing::CTestSite& site) {
                           {"SRV1", "SERVER_MPEG4", "IPADDR=192.168.0.1;"}});
 }
 
-struct SRun {
-    int result = 0;
-    std::vector<nlohmann::json> events;
-    std::vector<std::string> boxes;
-    std::string transcript;
+struct SRun : kitroster::testing::SScriptRun {
     std::string selected;  // GetSelectedID() of a manager window
 
-    std::vector<nlohmann::json> Of(const std::string& kind) const {
-        std::vector<nlohmann::json> found;
-        for (const auto& e : events)
-            if (e["event"] == kind)
-                found.push_back(e);
-        return found;
-    }
-    // Control `id` of dump number `n`.
-    nlohmann::json Control(int id, size_t n = 0) const {
-        auto dumps = Of("dump");
-        if (n >= dumps.size())
-            return {};
-        for (const auto& c : dumps[n]["controls"])
-            if (c["id"] == id)
-                return c;
-        return {};
-    }
     // The first column of every row of list view `id` in dump `n`.
     std::vector<std::string> Names(int id, size_t n = 0) const {
         std::vector<std::string> names;
@@ -72,12 +51,7 @@ struct SRun {
 
 inline SRun RunScript(const std::string& script, const std::function<int()>& body) {
     kitroster::testing::CScriptSession session(script);
-    SRun run;
-    run.result = session.Run(body);
-    run.events = session.Events();
-    run.boxes = session.MessageBoxTexts();
-    run.transcript = session.Transcript();
-    return run;
+    return SRun{session.Record(body), {}};
 }
 
 struct SManagerArgs {

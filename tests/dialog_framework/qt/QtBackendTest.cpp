@@ -175,32 +175,13 @@ class CTestDlg : public CDialog {
 };
 
 // A scripted session on the Qt backend, its windows read back after every sync.
-class CQtSession {
+class CQtSession : public testing::CScriptSession {
   public:
     explicit CQtSession(const std::string& script)
-        : m_app(App()), m_user(script, m_out), m_backend(&m_user, SQtOptions{true}) {
-        AppServices services;
-        services.dialogBackend = &m_backend;
-        m_override = std::make_unique<CAppServicesOverride>(services);
-    }
-    int Run(const std::function<int()>& body) {
-        try {
-            return body();
-        } catch (const CScriptEnded&) {
-            return 3;
-        } catch (const CScriptError& e) {
-            m_user.WriteError(e.Line(), e.what());
-            return 2;
-        }
-    }
-    std::string Transcript() const { return m_out.str(); }
-
-  private:
-    QApplication& m_app;
-    std::ostringstream m_out;
-    CScriptedUser m_user;
-    CQtBackend m_backend;
-    std::unique_ptr<CAppServicesOverride> m_override;
+        : CScriptSession(script, [](CScriptedUser& user) -> std::unique_ptr<CDialogBackend> {
+              App();
+              return std::make_unique<CQtBackend>(&user, SQtOptions{true});
+          }) {}
 };
 
 struct QtFixture : ::testing::Test {
