@@ -1,5 +1,6 @@
 #include "editor_ui/ResEditDlg.h"
 
+#include "catalogue/ResourceItem.h"
 #include "catalogue/ResourceType.h"
 #include "catalogue/queries/IdentifierCheck.h"
 #include "dialog_framework/ModuleState.h"
@@ -223,6 +224,22 @@ bool CResEditDlg::check_caps() {
         return false;
     cleanup(m_caps);
     return true;
+}
+
+void CResEditDlg::ShowResource(IResourceItem* item) {
+    m_id = item->get_ID();
+    m_type = item->get_Type();
+    m_name = item->get_Name();
+    m_conn = item->get_Conn();
+    m_caps = item->get_Caps();
+}
+
+void CResEditDlg::ApplyTo(IResourceItem* item) const {
+    item->set_ID(m_id);
+    item->set_Type(m_type);
+    item->set_Name(m_name);
+    item->set_Conn(m_conn);
+    item->set_Caps(m_caps);
 }
 
 }  // namespace NResourceItem

@@ -29,6 +29,11 @@ class KITROSTER_API CResEditDlg : public CDialog {
 
     int DoModal() override;
 
+    // Fills the fields from `item`, for editing an existing resource.
+    void ShowResource(IResourceItem* item);
+    // Writes the fields, as the person left them, to `item`.
+    void ApplyTo(IResourceItem* item) const;
+
     CString m_id;
     CString m_type;
     CString m_name;

@@ -22,14 +22,6 @@ CZRauto_ptr<IResourceTypeList> TypesOf(IResourceFilter* filter) {
     return filter ? filter->GetResourceTypeList() : CZRauto_ptr<IResourceTypeList>();
 }
 
-void SetFields(IResourceItem* item, const CResEditDlg& dlg) {
-    item->set_ID(dlg.m_id);
-    item->set_Type(dlg.m_type);
-    item->set_Name(dlg.m_name);
-    item->set_Conn(dlg.m_conn);
-    item->set_Caps(dlg.m_caps);
-}
-
 }  // namespace
 
 void CResMgrDlg::OnNew() {
@@ -43,7 +35,7 @@ void CResMgrDlg::OnNew() {
     if (m_resMgr->GetItemById(dlg.m_id))
         return;
     CZRauto_ptr<IResourceItem> item = CResourceItemFactory::CreateInstance();
-    SetFields(item, dlg);
+    dlg.ApplyTo(item);
     m_resMgr->Add(item);
     updateResourceList();
     selectItemByResID(item->get_ID());
@@ -58,15 +50,11 @@ void CResMgrDlg::OnEdit() {
     if (!item)
         return;
     CResEditDlg dlg(m_resMgr, true, m_readOnly, types, this);
-    dlg.m_id = item->get_ID();
-    dlg.m_type = item->get_Type();
-    dlg.m_name = item->get_Name();
-    dlg.m_conn = item->get_Conn();
-    dlg.m_caps = item->get_Caps();
+    dlg.ShowResource(item);
     if (dlg.DoModal() != IDOK)
         return;
     // The item tracks the change itself, so the collection sees it as unsaved.
-    SetFields(item, dlg);
+    dlg.ApplyTo(item);
     updateResourceList();
     selectItemByResID(dlg.m_id);
 }

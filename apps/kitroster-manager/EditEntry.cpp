@@ -60,13 +60,8 @@ int RunEditEntry(const SManagerOptions& options) {
             return Fail(FromUtf8(*options.editId) + " does not exist");
     }
     CResEditDlg dlg(collection, item.get() != nullptr, false, TypeFilter(options.types), nullptr);
-    if (item) {
-        dlg.m_id = item->get_ID();
-        dlg.m_type = item->get_Type();
-        dlg.m_name = item->get_Name();
-        dlg.m_conn = item->get_Conn();
-        dlg.m_caps = item->get_Caps();
-    }
+    if (item)
+        dlg.ShowResource(item);
     if (dlg.DoModal() != IDOK)
         return kExitFailed;
     if (!item) {
@@ -74,11 +69,7 @@ int RunEditEntry(const SManagerOptions& options) {
             return Fail(dlg.m_id + " already exists");
         item = CResourceItemFactory::CreateInstance();
     }
-    item->set_ID(dlg.m_id);
-    item->set_Type(dlg.m_type);
-    item->set_Name(dlg.m_name);
-    item->set_Conn(dlg.m_conn);
-    item->set_Caps(dlg.m_caps);
+    dlg.ApplyTo(item);
     if (!options.editId)
         collection->Add(item);
     return SaveChanges(collection);

@@ -54,11 +54,7 @@ double RunEditDialog(CZRauto_ptr<IKitroster> collection, CZRauto_ptr<IResourceIt
                      const std::string& script) {
     kitroster::testing::CScriptSession session(script);
     CResEditDlg dlg(collection, true, false, {}, nullptr);
-    dlg.m_id = item->get_ID();
-    dlg.m_type = item->get_Type();
-    dlg.m_name = item->get_Name();
-    dlg.m_conn = item->get_Conn();
-    dlg.m_caps = item->get_Caps();
+    dlg.ShowResource(item);
     return Seconds([&] { session.Run([&] { return dlg.DoModal(); }); });
 }
 
