@@ -334,6 +334,14 @@ EUserAction CDialog::Reachable(const CWnd& control) const {
     return EUserAction::Done;
 }
 
+EUserAction CDialog::_reach(const CWnd* control) const {
+    return control ? Reachable(*control) : EUserAction::NotApplicable;
+}
+
+bool CDialog::_still_there(int id, const CWnd* control) const {
+    return m_open && !m_ending && GetDlgItem(id) == control;
+}
+
 EUserAction CDialog::UserFocus(int id) {
     CWnd* control = GetDlgItem(id);
     if (!control || !TakesFocus(*control))
@@ -393,7 +401,7 @@ EUserAction CDialog::UserType(int id, const CString& text) {
     if (edit && edit->IsReadOnly())
         return EUserAction::ReadOnly;
     _set_focus(id, true);
-    if (!m_open || m_ending || GetDlgItem(id) != control)
+    if (!_still_there(id, control))
         return EUserAction::Done;
     if (edit) {
         CString typed = edit->Typed(text);
@@ -412,10 +420,7 @@ EUserAction CDialog::UserType(int id, const CString& text) {
 
 EUserAction CDialog::UserChoose(int id, int row) {
     CWnd* control = GetDlgItem(id);
-    if (!control)
-        return EUserAction::NotApplicable;
-    EUserAction reach = Reachable(*control);
-    if (reach != EUserAction::Done)
+    if (EUserAction reach = _reach(control); reach != EUserAction::Done)
         return reach;
     if (auto* list = dynamic_cast<CListCtrl*>(control)) {
         if (row < 0 || row >= list->GetItemCount())
@@ -448,10 +453,7 @@ EUserAction CDialog::UserChoose(int id, int row) {
 
 EUserAction CDialog::UserCheck(int id, int row, bool on) {
     CCheckListBox* list = GetCheckListBox(id);
-    if (!list)
-        return EUserAction::NotApplicable;
-    EUserAction reach = Reachable(*list);
-    if (reach != EUserAction::Done)
+    if (EUserAction reach = _reach(list); reach != EUserAction::Done)
         return reach;
     if (row < 0 || row >= list->GetCount())
         return EUserAction::NoSuchRow;
@@ -494,16 +496,13 @@ void CDialog::_mouse_select(CListCtrl* list, int row) {
 EUserAction CDialog::UserDoubleClick(int id, int row, bool ctrl) {
     CCtrlScope scope(ctrl);
     CWnd* control = GetDlgItem(id);
-    if (!control)
-        return EUserAction::NotApplicable;
-    EUserAction reach = Reachable(*control);
-    if (reach != EUserAction::Done)
+    if (EUserAction reach = _reach(control); reach != EUserAction::Done)
         return reach;
     if (auto* list = dynamic_cast<CListCtrl*>(control)) {
         if (row >= list->GetItemCount())
             return EUserAction::NoSuchRow;
         _mouse_select(list, row);
-        if (!m_open || m_ending || GetDlgItem(id) != control)
+        if (!_still_there(id, control))
             return EUserAction::Done;
         SNotifyInfo info{id, row, {}, 0, 0};
         SendNotify(ENotify::DblClk, id, &info);
@@ -518,7 +517,7 @@ EUserAction CDialog::UserDoubleClick(int id, int row, bool ctrl) {
         UserChoose(id, row);
     else
         _set_focus(id, true);
-    if (!m_open || m_ending || GetDlgItem(id) != control)
+    if (!_still_there(id, control))
         return EUserAction::Done;
     SendNotify(ENotify::DblClk, id);
     return EUserAction::Done;
@@ -526,15 +525,12 @@ EUserAction CDialog::UserDoubleClick(int id, int row, bool ctrl) {
 
 EUserAction CDialog::UserRightClick(int id, int row, CPoint offset) {
     CListCtrl* list = GetListCtrl(id);
-    if (!list)
-        return EUserAction::NotApplicable;
-    EUserAction reach = Reachable(*list);
-    if (reach != EUserAction::Done)
+    if (EUserAction reach = _reach(list); reach != EUserAction::Done)
         return reach;
     if (row >= list->GetItemCount())
         return EUserAction::NoSuchRow;
     _mouse_select(list, row);
-    if (!m_open || m_ending || GetListCtrl(id) != list)
+    if (!_still_there(id, list))
         return EUserAction::Done;
     SNotifyInfo info{id, row, offset, 0, 0};
     SendNotify(ENotify::RClick, id, &info);

@@ -133,6 +133,12 @@ class KITROSTER_API CDialog {
     LRESULT SendNotify(ENotify code, int id, const SNotifyInfo* info = nullptr);
 
   private:
+    // Why a person cannot act on `control`: NotApplicable when there is none, else what
+    // Reachable says.
+    EUserAction _reach(const CWnd* control) const;
+    // After an action's first step (the focus may run handlers): the dialog is still open
+    // and `control` is still control `id`, so the action may go on.
+    bool _still_there(int id, const CWnd* control) const;
     void _open_controls();
     void _close();
     void _set_focus(int id, bool notify);
