@@ -64,6 +64,15 @@ EnvStatus Env::WatchFolder(const std::string& folder, const std::string&,
     return EnvStatus::Error(kErrorNotSupported, 0, "watch folder " + folder + ": not supported");
 }
 
+EnvStatus Env::GetLinkInfo(const std::string& path, LinkInfo* info) {
+    *info = LinkInfo();
+    FileInfo file;
+    if (EnvStatus s = GetFileInfo(path, &file); !s.ok())
+        return s;
+    info->ownerId = file.ownerId;
+    return EnvStatus::Ok();
+}
+
 bool Env::FileExists(const std::string& path) {
     return Access(path, kAccessExists).ok();
 }

@@ -55,6 +55,11 @@ struct OpenOptions {
     unsigned share = kShareRead | kShareWrite;
     FileDisposition disposition = FileDisposition::kOpenExisting;
     bool append = false;  // every write goes to the end of the file
+    // Refuses a symbolic link as the last path component (kErrorAccessDenied) instead of
+    // opening its target. Working files in a folder that another account may write are
+    // opened this way, together with kCreateNew, so that a planted link never redirects
+    // a write.
+    bool noFollow = false;
 };
 
 struct FileInfo {
@@ -65,6 +70,17 @@ struct FileInfo {
     // Tells files apart on one machine (device and inode): a file replaced by another, even
     // with the same size and time, has another id.
     uint64_t fileId = 0;
+    // Permission bits (07777), owner and group, as the POSIX Env reports them; 0 where an
+    // Env cannot tell.
+    uint32_t mode = 0;
+    uint32_t ownerId = 0;
+    uint32_t groupId = 0;
+};
+
+// What a path names before any link is followed (lstat).
+struct LinkInfo {
+    bool isLink = false;     // a symbolic link
+    uint32_t ownerId = 0;    // the owner of the link itself when isLink, else of the entry
 };
 
 // An open file. Closing happens in the destructor if Close() was not called; call Close()
@@ -84,6 +100,14 @@ class KR_ENV_API IFile {
     // Makes written data durable (fsync).
     virtual EnvStatus Sync() = 0;
     virtual EnvStatus Close() = 0;
+    // Gives the open file the owner, group and permission bits of `like` (fchown, fchmod:
+    // never by name, so a rename under the caller cannot redirect it). A change of owner
+    // the caller may not make is skipped, not an error. kErrorNotSupported where the file
+    // cannot do it.
+    virtual EnvStatus SetOwnerAndMode(const FileInfo& like) {
+        (void)like;
+        return EnvStatus::Error(kErrorNotSupported, 0, "owner and mode not supported");
+    }
 };
 
 // A GUID in the memory layout of the Windows GUID structure: Data1 (bytes 0-3), Data2
@@ -147,6 +171,10 @@ class KR_ENV_API Env {
     virtual EnvStatus OpenFile(const std::string& path, const OpenOptions& options,
                                std::unique_ptr<IFile>* file) = 0;
     virtual EnvStatus GetFileInfo(const std::string& path, FileInfo* info) = 0;
+    // Tells whether `path` itself is a symbolic link, without following it, and who owns
+    // the entry. This default, for Envs without links, reports an ordinary entry when
+    // GetFileInfo finds one.
+    virtual EnvStatus GetLinkInfo(const std::string& path, LinkInfo* info);
     // Tests existence and permissions (AccessMode). A write test fails with
     // kErrorAccessDenied for a read-only file (SetReadOnly) even when running as root;
     // otherwise permissions are the operating system's, and root passes them all.
@@ -241,6 +269,9 @@ class KR_ENV_API EnvWrapper : public Env {
     }
     EnvStatus GetFileInfo(const std::string& path, FileInfo* info) override {
         return m_target->GetFileInfo(path, info);
+    }
+    EnvStatus GetLinkInfo(const std::string& path, LinkInfo* info) override {
+        return m_target->GetLinkInfo(path, info);
     }
     EnvStatus Access(const std::string& path, int mode) override {
         return m_target->Access(path, mode);

@@ -86,6 +86,9 @@ void FillFileInfo(const struct stat& st, FileInfo* info) {
     info->size = info->isDirectory ? 0 : static_cast<uint64_t>(st.st_size);
     info->lastWriteTime = FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
     info->fileId = (static_cast<uint64_t>(st.st_dev) << 40) ^ static_cast<uint64_t>(st.st_ino);
+    info->mode = st.st_mode & 07777;
+    info->ownerId = st.st_uid;
+    info->groupId = st.st_gid;
 }
 
 CPosixEnv::CPosixEnv(std::string uncRoot) : m_uncRoot(std::move(uncRoot)) {}
@@ -194,6 +197,8 @@ EnvStatus CPosixEnv::OpenFile(const std::string& path, const OpenOptions& option
     }
     if (options.append)
         flags |= O_APPEND;
+    if (options.noFollow)
+        flags |= O_NOFOLLOW;
     // Writers open read-write so that they can hold the share-mode locks, which need a
     // readable descriptor. Truncation happens only after the share check has passed.
     int fd =
@@ -205,6 +210,10 @@ EnvStatus CPosixEnv::OpenFile(const std::string& path, const OpenOptions& option
     if (fd < 0) {
         if (errno == EEXIST) {
             return EnvStatus::Error(kErrorFileExists, EEXIST, "create " + path + ": file exists");
+        }
+        if (errno == ELOOP && options.noFollow) {
+            return EnvStatus::Error(kErrorAccessDenied, ELOOP,
+                                    "open " + path + ": is a symbolic link, not followed");
         }
         return Fail(errno, "open", path, native);
     }
@@ -251,6 +260,19 @@ EnvStatus CPosixEnv::GetFileInfo(const std::string& path, FileInfo* info) {
     if (::stat(native.c_str(), &st) != 0)
         return Fail(errno, "stat", path, native);
     FillFileInfo(st, info);
+    return EnvStatus::Ok();
+}
+
+EnvStatus CPosixEnv::GetLinkInfo(const std::string& path, LinkInfo* info) {
+    *info = LinkInfo();
+    std::string native;
+    if (EnvStatus s = ToNativePath(path, &native); !s.ok())
+        return s;
+    struct stat st;
+    if (::lstat(native.c_str(), &st) != 0)
+        return Fail(errno, "stat", path, native);
+    info->isLink = S_ISLNK(st.st_mode);
+    info->ownerId = st.st_uid;
     return EnvStatus::Ok();
 }
 

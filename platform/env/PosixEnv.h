@@ -45,6 +45,7 @@ class KR_ENV_API CPosixEnv : public Env {
     EnvStatus OpenFile(const std::string& path, const OpenOptions& options,
                        std::unique_ptr<IFile>* file) override;
     EnvStatus GetFileInfo(const std::string& path, FileInfo* info) override;
+    EnvStatus GetLinkInfo(const std::string& path, LinkInfo* info) override;
     EnvStatus Access(const std::string& path, int mode) override;
     EnvStatus SetReadOnly(const std::string& path, bool readOnly) override;
     EnvStatus CreateDirectory(const std::string& path) override;

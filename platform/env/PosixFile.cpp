@@ -86,6 +86,18 @@ EnvStatus CPosixFile::GetInfo(FileInfo* info) {
     return EnvStatus::Ok();
 }
 
+EnvStatus CPosixFile::SetOwnerAndMode(const FileInfo& like) {
+    if (m_fd < 0)
+        return _closed("owner of");
+    // Owner first: fchown clears set-id bits, which the mode then restores. Only root (or
+    // the owner, for a group it belongs to) may give a file away; others keep their own.
+    if (::fchown(m_fd, like.ownerId, like.groupId) != 0 && errno != EPERM)
+        return EnvStatus::FromErrno(errno, "owner of " + m_path);
+    if (::fchmod(m_fd, like.mode & 07777) != 0)
+        return EnvStatus::FromErrno(errno, "mode of " + m_path);
+    return EnvStatus::Ok();
+}
+
 EnvStatus CPosixFile::GetSize(uint64_t* size) {
     *size = 0;
     if (m_fd < 0)

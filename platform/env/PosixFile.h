@@ -26,6 +26,7 @@ class CPosixFile final : public IFile {
     EnvStatus Truncate(uint64_t size) override;
     EnvStatus Sync() override;
     EnvStatus Close() override;
+    EnvStatus SetOwnerAndMode(const FileInfo& like) override;
 
   private:
     EnvStatus _closed(const char* operation) const;

@@ -84,6 +84,11 @@ class CTestFile final : public IFile {
         return injected;
     }
     EnvStatus Seek(uint64_t offset) override { return m_inner->Seek(offset); }
+    EnvStatus SetOwnerAndMode(const FileInfo& like) override {
+        if (EnvStatus s = m_env->_enter(EnvOp::kCopyFileAttributes, m_path); !s.ok())
+            return s;
+        return m_inner->SetOwnerAndMode(like);
+    }
     EnvStatus GetSize(uint64_t* size) override { return m_inner->GetSize(size); }
     EnvStatus GetInfo(FileInfo* info) override { return m_inner->GetInfo(info); }
     EnvStatus Truncate(uint64_t size) override {

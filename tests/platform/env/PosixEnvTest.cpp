@@ -91,6 +91,52 @@ TEST_F(PosixEnvTest, OnlyRegularFilesOpen) {
     }
 }
 
+// Working files in a folder that another account may write: a planted link is refused,
+// not followed, and owner and mode are set on the open descriptor.
+TEST_F(PosixEnvTest, NoFollowOpensAndDescriptorAttributes) {
+    namespace fs = std::filesystem;
+    std::ofstream(m_dir.Path("target")) << "secret";
+    fs::create_symlink(m_dir.Path("target"), m_dir.Path("planted"));
+    fs::create_symlink(m_dir.Path("missing"), m_dir.Path("dangling"));
+    for (const char* name : {"planted", "dangling"}) {
+        for (FileDisposition disposition :
+             {FileDisposition::kCreateNew, FileDisposition::kCreateAlways}) {
+            OpenOptions open;
+            open.access = kAccessWrite;
+            open.disposition = disposition;
+            open.noFollow = true;
+            std::unique_ptr<IFile> file;
+            EXPECT_FALSE(m_env.OpenFile(W(name), open, &file).ok()) << name;
+        }
+    }
+    EXPECT_FALSE(fs::exists(m_dir.Path("missing")));
+    std::ifstream in(m_dir.Path("target"));
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "secret");
+
+    LinkInfo link;
+    ASSERT_TRUE(m_env.GetLinkInfo(W("planted"), &link).ok());
+    EXPECT_TRUE(link.isLink);
+    EXPECT_EQ(link.ownerId, ::getuid());
+    ASSERT_TRUE(m_env.GetLinkInfo(W("target"), &link).ok());
+    EXPECT_FALSE(link.isLink);
+
+    OpenOptions create;
+    create.access = kAccessWrite;
+    create.disposition = FileDisposition::kCreateNew;
+    create.noFollow = true;
+    std::unique_ptr<IFile> file;
+    ASSERT_TRUE(m_env.OpenFile(W("fresh"), create, &file).ok());
+    FileInfo like;
+    like.mode = 0600;
+    like.ownerId = ::getuid();
+    like.groupId = ::getgid();
+    ASSERT_TRUE(file->SetOwnerAndMode(like).ok());
+    FileInfo info;
+    ASSERT_TRUE(m_env.GetFileInfo(W("fresh"), &info).ok());
+    EXPECT_EQ(info.mode, 0600u);
+    EXPECT_EQ(info.ownerId, ::getuid());
+}
+
 TEST_F(PosixEnvTest, FoldersCreateRemoveAndReportWindowsErrors) {
     EXPECT_TRUE(m_env.CreateDirectory(W("d")).ok());
     EXPECT_EQ(m_env.CreateDirectory(W("d")).error(), kErrorAlreadyExists);
