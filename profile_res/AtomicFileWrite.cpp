@@ -42,7 +42,7 @@ int CreateTemporarySibling(const char* path, char* name, std::size_t capacity) {
         if (length < 0 || static_cast<std::size_t>(length) >= capacity) {
             return -1;
         }
-        const int fd = ::open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) {
             return fd;
         }
@@ -51,14 +51,21 @@ int CreateTemporarySibling(const char* path, char* name, std::size_t capacity) {
 }
 
 // The file that writing `path` reaches: symbolic links in the last component are followed
-// to their target, a dangling one to the name it holds. Null when the links loop or a link
-// cannot be read. The caller frees the result.
+// to their target, a dangling one to the name it holds. Null when the links loop, a link
+// cannot be read, or a link belongs to an account other than the caller or root: links are
+// resolved here rather than by the kernel, so its protection against following another
+// account's link planted in a shared folder does not apply and is done here instead.
+// The caller frees the result.
 char* ResolveLinks(const char* path) {
     char* current = ::strdup(path);
+    const uid_t caller = ::geteuid();
     for (int hop = 0; current != nullptr && hop < 40; ++hop) {
         struct stat info;
         if (::lstat(current, &info) != 0 || !S_ISLNK(info.st_mode)) {
             return current;
+        }
+        if (info.st_uid != caller && info.st_uid != 0) {
+            break;
         }
         char link[PATH_MAX];
         const ssize_t length = ::readlink(current, link, sizeof link);

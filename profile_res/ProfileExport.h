@@ -18,7 +18,8 @@ extern "C" {
 // to a temporary sibling that is renamed over the target once complete.
 // Returns 1 when the file has been written in full. Returns 0, and leaves the target as it
 // was, when the resource does not exist, the arguments are null, empty or not valid UTF-16,
-// or the file cannot be created or written in full (no partial file is left behind).
+// or the file cannot be created or written in full (no partial file is left behind). A
+// symbolic link at target is followed only when it belongs to the caller or to root.
 KITROSTER_PROFILE_API int ExportFileFromResource(const char16_t* resourceName,
                                                  const char16_t* targetPath);
 

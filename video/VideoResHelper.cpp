@@ -38,6 +38,16 @@ std::map<CString, CString>& ResolvedUnder() {
     return s_hosts;
 }
 
+// The ping cache key, which is also the text pinged: the host upper-cased, as machine names
+// compare without regard to case, except an IPv6 zone ("fe80::1%lo"). Interface names are
+// case-sensitive, so the zone, from the '%' on, stays as given: "%LO" names no interface.
+CString PingKey(const CString& host) {
+    const int percent = host.Find('%');
+    CString key = percent < 0 ? host : host.Left(percent);
+    key.MakeUpper();
+    return percent < 0 ? key : key + host.Mid(percent);
+}
+
 const char* OrEmptyMark(const CString& s) {
     return s.IsEmpty() ? "<empty>" : s.GetString();
 }
@@ -174,8 +184,7 @@ CString CVideoResHelper::AddNameDecoration(const CString& s) {
 
 bool CVideoResHelper::IsServerReachable(const CString& host, bool refresh) {
     std::lock_guard<std::recursive_mutex> lock(m_cs_ping);
-    CString key = host;
-    key.MakeUpper();
+    const CString key = PingKey(host);
     auto cached = m_pingMap.find(key);
     if (cached != m_pingMap.end() && !refresh)
         return cached->second == 1;

@@ -10,6 +10,7 @@
 
 #include <iostream>
 
+#include "apps/kitroster-profile/ForeignLink.h"
 #include "apps/kitroster-profile/ProfileLibrary.h"
 
 using namespace kitroster::profile_cli;
@@ -48,6 +49,12 @@ int main(int argc, char** argv) {
                            ? library.ExportZEBProfile()(target16.c_str())
                            : library.ExportFileFromResource()(resource16.c_str(), target16.c_str());
     if (result == 0) {
+        if (const auto foreign = FindForeignLink(target)) {
+            std::cerr << "kitroster-profile: refusing to write through " << *foreign
+                      << ": only the caller's own links and root's are followed (the target is "
+                         "left as it was)\n";
+            return 1;
+        }
         std::cerr << "kitroster-profile: cannot export "
                   << (resource.empty() ? std::string("the profile database")
                                        : "resource \"" + resource + "\"")

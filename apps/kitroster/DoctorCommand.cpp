@@ -14,6 +14,8 @@
 //   "defaultPasswords":   [{"resource", "type"}]     never the password itself
 //   "staleTempFiles":     [{"file", "ageSeconds", "removed", "error" (when not removed
 //                           under --fix)}]
+//   "malformedAddresses": [{"resource", "property": "IPADDR" | "SERVER", "address"}]
+//                         addresses no host can be read from; only with --ping
 //   "unreachable":        [{"host", "resources": [id]}]  only with --ping
 // Exit codes: 0 nothing found, 1 a finding (stale files removed by --fix do not count),
 // 2 usage.
@@ -94,6 +96,11 @@ Json ReportJson(const SDoctorReport& report) {
             entry["error"] = file.error;
         temps.push_back(std::move(entry));
     }
+    Json& malformed = out["malformedAddresses"] = Json::array();
+    for (const auto& address : report.malformedAddresses)
+        malformed.push_back({{"resource", ToUtf8(address.resource)},
+                             {"property", ToUtf8(address.property)},
+                             {"address", ToUtf8(address.address)}});
     Json& unreachable = out["unreachable"] = Json::array();
     for (const auto& host : report.unreachable)
         unreachable.push_back({{"host", ToUtf8(host.host)}, {"resources", Ids(host.resources)}});
@@ -198,6 +205,11 @@ void PrintReport(const SDoctorReport& report) {
         else
             temps.Line("%s (%s old)", file.name.c_str(), age.GetString());
     }
+
+    CSection malformed("Malformed addresses (not pinged)", report.malformedAddresses.size());
+    for (const auto& address : report.malformedAddresses)
+        malformed.Line("%s: %s=%s", address.resource.GetString(), address.property.GetString(),
+                       address.address.GetString());
 
     CSection unreachable("Hosts that did not answer", report.unreachable.size());
     for (const auto& host : report.unreachable)

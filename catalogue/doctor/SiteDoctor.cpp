@@ -1,6 +1,7 @@
 #include "catalogue/doctor/SiteDoctor.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <utility>
 
@@ -14,6 +15,7 @@
 #include "catalogue/queries/ResourceReferences.h"
 #include "catalogue/queries/RoomAssemblies.h"
 #include "platform/kxcommon/KXCommon.h"
+#include "platform/zrping/ZRPing.h"
 
 namespace NResourceItem {
 namespace {
@@ -225,18 +227,42 @@ void CheckServersAndPasswords(const std::vector<SResource>& resources, SDoctorRe
     }
 }
 
-// The host of a camera address: "[v6]:port" and "host:port" lose the port; an address
-// with several colons is IPv6 as it stands.
-CString CameraHost(CString address) {
-    address.Trim();
-    if (address.GetLength() > 0 && address[0] == '[') {
+bool IsPort(const CString& text) {
+    if (text.IsEmpty() || text.GetLength() > 5)
+        return false;
+    for (int i = 0; i < text.GetLength(); ++i)
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+    return std::atoi(text.GetString()) <= 65535;
+}
+
+// The host of a trimmed, non-empty camera address: "[v6]:port" and "host:port" lose the
+// port; an address with several colons is IPv6 as it stands. False when the address is
+// malformed: the host would be empty or no host the ping can resolve, or the port no
+// number.
+bool CameraHost(const CString& address, CString* host) {
+    CString port;
+    bool hasPort = false;
+    if (address[0] == '[') {
         const int close = address.Find(']');
-        return close > 1 ? address.Mid(1, close - 1) : CString();
+        if (close < 0)
+            return false;
+        *host = address.Mid(1, close - 1);
+        const CString rest = address.Mid(close + 1);
+        hasPort = !rest.IsEmpty();
+        if (hasPort && rest[0] != ':')
+            return false;
+        port = rest.Mid(1);
+    } else {
+        const int colon = address.Find(':');
+        *host = address;
+        if (colon >= 0 && address.Find(':', colon + 1) < 0) {
+            *host = address.Left(colon);
+            port = address.Mid(colon + 1);
+            hasPort = true;
+        }
     }
-    const int colon = address.Find(':');
-    if (colon >= 0 && address.Find(':', colon + 1) < 0)
-        return address.Left(colon);
-    return address;
+    return IsHostWellFormed(host->GetString()) && (!hasPort || IsPort(port));
 }
 
 void PingResources(IKitroster* collection, const std::vector<SResource>& resources,
@@ -252,17 +278,32 @@ void PingResources(IKitroster* collection, const std::vector<SResource>& resourc
             hosts.push_back({host, {}});
         hosts[it->second].resources.push_back(id);
     };
+    auto malformed = [&](const SResource& resource, const char* property, const CString& text) {
+        report->malformedAddresses.push_back({resource.id, property, text});
+    };
     for (const SResource& resource : resources) {
         if (resource.twoLevelType == kCameraType) {
-            add(CameraHost(resource.Get("IPADDR")), resource.id);
+            CString address = resource.Get("IPADDR");
+            CString host;
+            if (address.Trim().IsEmpty() || address.CompareNoCase(kLocal) == 0)
+                continue;
+            if (CameraHost(address, &host))
+                add(host, resource.id);
+            else
+                malformed(resource, "IPADDR", resource.Get("IPADDR"));
         } else if (resource.server) {
             // A SERVER that names another resource redirects; only a machine name is a host.
             bool redirected = false;
             for (const SResourceReference& reference : ListReferences(collection, resource.item))
                 redirected = redirected || reference.property == "SERVER";
             CString server = resource.Get("SERVER");
-            if (!redirected)
-                add(server.Trim(), resource.id);
+            server.Trim();
+            if (redirected || server.IsEmpty() || server.CompareNoCase(kLocal) == 0)
+                continue;
+            if (IsHostWellFormed(server.GetString()))
+                add(server, resource.id);
+            else
+                malformed(resource, "SERVER", resource.Get("SERVER"));
         }
     }
     std::vector<std::string> names;
@@ -292,7 +333,7 @@ bool SDoctorReport::HasFindings() const {
             return true;
     return !skippedFiles.empty() || !roomLinks.empty() || !assemblyLinks.empty() ||
            !missingReferences.empty() || !duplicateAddresses.empty() || !emptyServer.empty() ||
-           !defaultPasswords.empty() || !unreachable.empty();
+           !defaultPasswords.empty() || !malformedAddresses.empty() || !unreachable.empty();
 }
 
 SDoctorReport BuildDoctorReport(IKitroster* collection, kitroster::Env* env,

@@ -87,6 +87,16 @@ struct KITROSTER_API SStaleTempFileFinding {
     std::string error;     // why it could not be removed
 };
 
+// A camera address (IPADDR) or server machine name (SERVER) that names no host the ping can
+// resolve: an unclosed or empty bracket, no host before the port, a port that is no
+// number, or text that is neither an address nor a host name ("127.0.0.1 ;rm"). Found by
+// the ping check, which pings none of them.
+struct KITROSTER_API SMalformedAddressFinding {
+    CString resource;
+    CString property;  // "IPADDR" or "SERVER"
+    CString address;   // as stored
+};
+
 // A host that did not answer the ping, with the resources that name it.
 struct KITROSTER_API SUnreachableFinding {
     CString host;
@@ -102,6 +112,7 @@ struct KITROSTER_API SDoctorReport {
     std::vector<CString> emptyServer;  // server identifiers
     std::vector<SDefaultPasswordFinding> defaultPasswords;
     std::vector<SStaleTempFileFinding> staleTempFiles;
+    std::vector<SMalformedAddressFinding> malformedAddresses;  // only with `ping`
     std::vector<SUnreachableFinding> unreachable;
     int pingedHosts = 0;  // hosts pinged (with `ping`)
 

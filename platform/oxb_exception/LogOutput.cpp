@@ -84,14 +84,19 @@ std::string Entry(const std::string& component, uint32_t level, const char* file
 }
 
 // The log file, rotated at kFileSize into "name.1.ext" ... "name.<kFileCount>.ext" as
-// spdlog's rotating sink names them. It is opened with O_NOFOLLOW: a symbolic link planted
-// at the log's name (beside a shared store, say) never redirects entries into another file.
+// spdlog's rotating sink names them. The log may sit in a folder that other accounts can
+// write to (beside a shared store, say), so anything but a regular file at its name is
+// refused: O_NOFOLLOW keeps a planted link from redirecting entries into another file, and
+// O_NONBLOCK keeps a planted FIFO from stalling the open, and so every command that logs.
 class CLogFileSink final : public spdlog::sinks::base_sink<std::mutex> {
   public:
-    // Null when the file cannot be opened or is a link.
-    static std::shared_ptr<CLogFileSink> Open(const std::string& path) {
+    // Null when the file cannot be opened; *refused is then true when the name holds
+    // something other than a regular file (a link, FIFO, socket, folder or device).
+    static std::shared_ptr<CLogFileSink> Open(const std::string& path, bool* refused) {
         auto sink = std::shared_ptr<CLogFileSink>(new CLogFileSink(path));
-        return sink->_open(false) ? sink : nullptr;
+        const bool opened = sink->_open(false);
+        *refused = sink->m_refused;
+        return opened ? sink : nullptr;
     }
     ~CLogFileSink() override {
         if (m_fd >= 0)
@@ -128,14 +133,18 @@ class CLogFileSink final : public spdlog::sinks::base_sink<std::mutex> {
     bool _open(bool truncate) {
         if (m_fd >= 0)
             ::close(m_fd);
-        m_fd = ::open(
-            m_path.c_str(),
-            O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC | (truncate ? O_TRUNC : 0),
-            0666);
+        m_fd = ::open(m_path.c_str(),
+                      O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC |
+                          (truncate ? O_TRUNC : 0),
+                      0666);
+        // A link fails with ELOOP, a FIFO without reader or a socket with ENXIO, a folder
+        // with EISDIR; a FIFO with a reader or a device opens and is caught by fstat.
+        m_refused = m_fd < 0 && (errno == ELOOP || errno == ENXIO || errno == EISDIR);
         struct stat info;
         if (m_fd >= 0 && (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode))) {
             ::close(m_fd);
             m_fd = -1;
+            m_refused = true;
         }
         m_size = m_fd >= 0 ? static_cast<size_t>(info.st_size) : 0;
         return m_fd >= 0;
@@ -159,17 +168,19 @@ class CLogFileSink final : public spdlog::sinks::base_sink<std::mutex> {
     const std::string m_path;
     int m_fd = -1;
     size_t m_size = 0;
+    bool m_refused = false;
 };
 
 // The log file sink, or null when the file cannot be opened (logging goes on without it).
-spdlog::sink_ptr OpenFile(const std::string& path) {
+spdlog::sink_ptr OpenFile(const std::string& path, bool* refused) {
+    *refused = false;
     if (path.empty())
         return nullptr;
     std::error_code ec;
     std::filesystem::path parent = std::filesystem::path(path).parent_path();
     if (!parent.empty())
         std::filesystem::create_directories(parent, ec);
-    return CLogFileSink::Open(path);
+    return CLogFileSink::Open(path, refused);
 }
 
 }  // namespace
@@ -198,8 +209,18 @@ std::shared_ptr<spdlog::logger> CLogOutput::_output() {
         return m_output;
     m_built = true;
     std::vector<spdlog::sink_ptr> sinks;
-    if (spdlog::sink_ptr file = OpenFile(m_config.file))
+    bool refused = false;
+    if (spdlog::sink_ptr file = OpenFile(m_config.file, &refused))
         sinks.push_back(std::move(file));
+    // Said once for a file, not on every reconfiguration, so that a refused log does not go
+    // unnoticed and does not flood the terminal either.
+    if (refused && m_refusedFile != m_config.file) {
+        m_refusedFile = m_config.file;
+        std::fprintf(stderr,
+                     "kitroster: not logging to %s: it is not a regular file (a link, FIFO, "
+                     "folder or device); going on without the log file\n",
+                     m_config.file.c_str());
+    }
     if (m_config.toStderr)
         sinks.push_back(std::make_shared<spdlog::sinks::stderr_sink_mt>());
     if (sinks.empty())

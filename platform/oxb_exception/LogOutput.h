@@ -48,6 +48,7 @@ class CLogOutput {
     bool m_built = false;
     std::shared_ptr<spdlog::logger> m_output;
     std::shared_ptr<spdlog::logger> m_eventLog;
+    std::string m_refusedFile;  // the log file last reported on stderr as refused
 
     std::mutex m_sinkMutex;  // held while the test sink runs
     CZRLogManager::Sink m_sink = nullptr;

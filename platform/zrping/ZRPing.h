@@ -12,3 +12,8 @@
 // (permission, unsupported) passes the question to the next one. Never needs root; returns
 // within the wait.
 KR_ZRPING_API bool IsHostReachable(const char* host, int waitMs);
+
+// Whether `host` is text the ping can resolve at all: an IPv4 or IPv6 address (with an
+// optional zone) or a host name. A null or empty host, blanks, brackets, a port or any other
+// character gives false; IsHostReachable answers false for such text without a lookup.
+KR_ZRPING_API bool IsHostWellFormed(const char* host);

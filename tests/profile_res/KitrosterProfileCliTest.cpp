@@ -1,6 +1,8 @@
 // kitroster-profile end to end: it loads the library with dlopen and reports failures.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "tests/profile_res/ProfileTestSupport.h"
@@ -39,6 +41,55 @@ TEST(KitrosterProfileCli, ExportsAndReportsFailures) {
 
     EXPECT_EQ(RunTool("KITROSTER_PROFILE_LIB=/nonexistent/libKitroster.so", "version", log), 2);
     EXPECT_NE(ReadFile(log).find("cannot load the profile library"), std::string::npos);
+}
+
+// Writing through a link: the caller's own links and root's are followed, another account's
+// is refused with exit 1 and a message. Run as root and, through setpriv, as nobody.
+TEST(KitrosterProfileCli, WritesOnlyThroughLinksOfTheCallerOrRoot) {
+    if (geteuid() != 0 || std::system("command -v setpriv >/dev/null") != 0) {
+        GTEST_SKIP() << "needs root and setpriv to act as two accounts";
+    }
+    CTempFolder folder;
+    const auto dir = folder.Path();
+    // A shared folder, as /tmp is, that nobody may write to.
+    std::filesystem::permissions(dir,
+                                 std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
+    const auto log = dir / "log.txt";
+    const std::string library = "KITROSTER_PROFILE_LIB='" KITROSTER_PROFILE_EDITION_PATH "'";
+    const std::string asNobody = library + " setpriv --reuid=65534 --regid=65534 --clear-groups --";
+    const std::string profile = ReadFile(KITROSTER_PROFILE_DB_PATH);
+    struct {
+        const char* what;
+        const std::string& runAs;
+        uid_t linkOwner;
+        int exitCode;
+    } const cases[] = {
+        {"root through root's link", library, 0, 0},
+        {"root through nobody's link", library, 65534, 1},
+        {"nobody through its own link", asNobody, 65534, 0},
+        {"nobody through root's link", asNobody, 0, 0},
+        {"nobody through another account's link", asNobody, 65533, 1},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const auto target = dir / ("target" + std::to_string(n));
+        const auto link = dir / ("link" + std::to_string(n++));
+        WriteFile(target, "kept");
+        ASSERT_EQ(chown(target.c_str(), 65534, 65534), 0);
+        std::filesystem::create_symlink(target, link);
+        ASSERT_EQ(lchown(link.c_str(), c.linkOwner, c.linkOwner), 0);
+        EXPECT_EQ(RunTool(c.runAs, "export '" + link.string() + "'", log), c.exitCode)
+            << c.what << ": " << ReadFile(log);
+        EXPECT_TRUE(std::filesystem::is_symlink(link)) << c.what;
+        if (c.exitCode == 0) {
+            EXPECT_TRUE(ReadFile(target) == profile) << c.what;
+        } else {
+            EXPECT_EQ(ReadFile(target), "kept") << c.what;
+            EXPECT_NE(ReadFile(log).find(link.string() + " is a link that belongs to user "),
+                      std::string::npos)
+                << c.what << ": " << ReadFile(log);
+        }
+    }
 }
 
 }  // namespace

@@ -205,6 +205,54 @@ TEST_F(ProfileExport, ReplacesOnlyWritableRegularFilesAndWritesThroughLinks) {
     EXPECT_EQ(m_folder.Entries(), expected);
 }
 
+// Links are resolved by the library, so the kernel's protection against following another
+// account's link in a shared folder does not apply: the library follows only links of the
+// caller or of root. Needs root to give a link to another account.
+TEST_F(ProfileExport, FollowsOnlyLinksOfTheCallerOrRoot) {
+    namespace fs = std::filesystem;
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "giving a link to another account needs root";
+    }
+    const fs::path dir = m_folder.Path();
+    constexpr uid_t kRoot = 0;
+    constexpr uid_t kOther = 65534;
+    struct {
+        const char* link;
+        uid_t owner;
+        bool dangling;
+        bool written;
+    } const cases[] = {
+        {"root-link.db", kRoot, false, true},
+        {"root-dangling.db", kRoot, true, true},
+        {"other-link.db", kOther, false, false},
+        {"other-dangling.db", kOther, true, false},
+    };
+    for (const auto& c : cases) {
+        const fs::path target = dir / (std::string("target-of-") + c.link);
+        if (!c.dangling) {
+            WriteFile(target, "root's file");
+        }
+        fs::create_symlink(target, dir / c.link);
+        ASSERT_EQ(lchown((dir / c.link).c_str(), c.owner, c.owner), 0) << c.link;
+        EXPECT_EQ(m_exportProfile(Target(c.link).c_str()), c.written ? 1 : 0) << c.link;
+        EXPECT_TRUE(fs::is_symlink(dir / c.link)) << c.link;
+        if (c.written) {
+            EXPECT_TRUE(ReadFile(target) == m_committed) << c.link;
+        } else if (c.dangling) {
+            EXPECT_FALSE(fs::exists(fs::symlink_status(target))) << c.link;
+        } else {
+            EXPECT_EQ(ReadFile(target), "root's file") << c.link;
+        }
+    }
+    // Another account's link further along a chain of root's links is refused too.
+    fs::create_symlink("other-link.db", dir / "chain.db");
+    EXPECT_EQ(m_exportProfile(Target("chain.db").c_str()), 0);
+    EXPECT_EQ(ReadFile(dir / "target-of-other-link.db"), "root's file");
+    for (const std::string& name : m_folder.Entries()) {
+        EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+    }
+}
+
 TEST_F(ProfileExport, ExportsOnlyItsInterfaceAndItsVersion) {
     const auto* version =
         static_cast<const char*>(dlsym(m_handle, "KitrosterProfileEditionVersion"));

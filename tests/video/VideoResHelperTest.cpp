@@ -360,4 +360,29 @@ TEST_F(VideoResHelperTest, PingResultsAreCachedUntilRefreshed) {
     EXPECT_TRUE(CVideoResHelper::IsServerReachable("NOHOST", false));
 }
 
+// A host name is pinged upper-cased, but an IPv6 zone names an interface, whose name is
+// case-sensitive: it is pinged, cached and resolved as given.
+TEST_F(VideoResHelperTest, PingKeepsTheCaseOfAZone) {
+    const struct {
+        const char* host;
+        const char* pinged;
+    } cases[] = {
+        {"fe80::1%lo", "FE80::1%lo/5000"},
+        {"fe80::1%LO", "FE80::1%LO/5000"},  // another interface, pinged on its own
+        {"Fe80::a%eth0.Vlan", "FE80::A%eth0.Vlan/5000"},
+        {"videosrv", "VIDEOSRV/5000"},
+    };
+    std::vector<std::string> expected;
+    for (const auto& c : cases) {
+        CVideoResHelper::IsServerReachable(c.host, false);
+        expected.push_back(c.pinged);
+    }
+    EXPECT_EQ(sandbox.PingedHosts(), expected);
+
+    sandbox.SetReachable("FE80::2%lo");
+    const CVideoResHelper resolved = Resolve("fe80::2%lo", "ws9");
+    EXPECT_EQ(resolved.getServer(), CString("fe80::2%lo"));
+    EXPECT_FALSE(resolved.isInvalidResource());
+}
+
 }  // namespace

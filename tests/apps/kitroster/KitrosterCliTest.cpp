@@ -737,7 +737,8 @@ TEST_F(KitrosterCliTest, IdentifiersWithDotsInsideAreSavedAndDeleted) {
 TEST_F(KitrosterCliTest, DoctorOnTheDemoSite) {
     const char* const kKeys[] = {"skippedFiles",      "roomLinks",          "assemblyLinks",
                                  "missingReferences", "duplicateAddresses", "emptyServer",
-                                 "defaultPasswords",  "staleTempFiles",     "unreachable"};
+                                 "defaultPasswords",  "staleTempFiles",     "malformedAddresses",
+                                 "unreachable"};
     SResult healthy = Run({"doctor"});
     EXPECT_EQ(healthy.code, 0) << healthy.err;
     EXPECT_EQ(healthy.out, "The site is healthy: no findings.\n");

@@ -21,6 +21,8 @@
 #include "catalogue/queries/DefaultPasswords.h"
 #include "platform/env/FileHelpers.h"
 #include "platform/kxcommon/KXCommon.h"
+#include "platform/zrping/HostResolver.h"
+#include "platform/zrping/PingProber.h"
 #include "testing/site/TestSite.h"
 
 namespace NResourceItem {
@@ -71,6 +73,9 @@ std::vector<std::string> Describe(const SDoctorReport& r) {
         lines.push_back("default password " + f.resource.str());
     for (const auto& f : r.staleTempFiles)
         lines.push_back("temp " + f.name);
+    for (const auto& f : r.malformedAddresses)
+        lines.push_back("malformed " + f.resource.str() + " " + f.property.str() + "=" +
+                        f.address.str());
     for (const auto& f : r.unreachable)
         lines.push_back("unreachable " + f.host.str() + ": " + Join(f.resources));
     return lines;
@@ -312,6 +317,106 @@ TEST(SiteDoctorTest, PingsEveryHostOnceAtMost32AtOnce) {
                                          "10.1.0.7: CAM7,CAMPORT", "10.1.0.77: CAM77",
                                          "10.1.0.87: CAM87", "10.1.0.97: CAM97"));
     EXPECT_TRUE(report.HasFindings());
+}
+
+// Addresses no host can be read from are listed as malformed and never pinged; the
+// well-formed ones beside them are pinged as usual.
+TEST(SiteDoctorTest, MalformedAddressesAreListedNotSkippedOrPinged) {
+    CTestSite site;
+    const struct {
+        const char* id;
+        const char* type;
+        const char* conn;
+        const char* pinged;  // the host pinged, or null when the address is malformed
+    } cases[] = {
+        {"C1", "CAMERA_IP", "IPADDR=\"[::1\";", nullptr},
+        {"C2", "CAMERA_IP", "IPADDR=[];", nullptr},
+        {"C3", "CAMERA_IP", "IPADDR=:80;", nullptr},
+        {"C4", "CAMERA_IP", "IPADDR=\"127.0.0.1 ;rm\";", nullptr},
+        {"C5", "CAMERA_IP", "IPADDR=127.0.0.2:http;", nullptr},
+        {"C6", "CAMERA_IP", "IPADDR=[::1]x;", nullptr},
+        {"C7", "CAMERA_IP", "IPADDR=127.0.0.3:99999;", nullptr},
+        {"C8", "CAMERA_IP", "IPADDR=[::2]:8080;", "::2"},
+        {"C9", "CAMERA_IP", "IPADDR=127.0.0.4:554;", "127.0.0.4"},
+        {"CA", "CAMERA_IP", "IPADDR=fe80::1%lo;", "fe80::1%lo"},
+        {"CB", "CAMERA_IP", "IPADDR= ;", "-"},  // no address: nothing to ping or list
+        {"S1", "SERVER_MPEG4", "SERVER=rec srv;", nullptr},
+        {"S2", "SERVER_MPEG4", "SERVER=REC_SRV2;", "REC_SRV2"},
+    };
+    std::vector<std::string> expectedMalformed;
+    std::vector<std::string> expectedPinged;
+    for (const auto& c : cases) {
+        site.WriteRaw(std::string("_RES_") + c.id + ".zrr",
+                      CTestSite::ResourceText(c.id, c.type, c.conn));
+        if (!c.pinged) {
+            std::string conn = c.conn;
+            conn.erase(conn.size() - 1);  // the trailing ';'
+            std::erase(conn, '"');
+            const size_t equals = conn.find('=');
+            expectedMalformed.push_back("malformed " + std::string(c.id) + " " +
+                                        conn.substr(0, equals) + "=" + conn.substr(equals + 1));
+        } else if (std::string(c.pinged) != "-") {
+            expectedPinged.push_back(c.pinged);
+        }
+    }
+    std::mutex mutex;
+    std::vector<std::string> pinged;
+    kitroster::AppServices services;
+    services.ping = [&](const char* host, int) {
+        std::lock_guard<std::mutex> lock(mutex);
+        pinged.push_back(host);
+        return true;
+    };
+    CAppServicesOverride override(services);
+    SDoctorOptions options;
+    options.ping = true;
+    const SDoctorReport report = Check(site, options);
+    EXPECT_THAT(Describe(report), UnorderedElementsAreArray(expectedMalformed));
+    EXPECT_THAT(pinged, UnorderedElementsAreArray(expectedPinged));
+    EXPECT_EQ(report.pingedHosts, static_cast<int>(expectedPinged.size()));
+    EXPECT_TRUE(report.HasFindings());
+}
+
+// Forty servers whose names take a moment each to look up (as /etc/hosts answers while 32
+// lookups run at once) all count as answered: slow lookups still in flight are not
+// abandoned ones. The real prober runs behind the application object's ping, with a
+// resolver double that answers every name with loopback.
+TEST(SiteDoctorTest, SlowButSuccessfulLookupsAllCountAsAnswered) {
+    CTestSite site;
+    constexpr int kServers = 40;
+    for (int i = 0; i < kServers; ++i) {
+        const std::string id = "SRV" + std::to_string(i);
+        site.WriteRaw("_RES_" + id + ".zrr",
+                      CTestSite::ResourceText(id, "SERVER_MPEG4",
+                                              "SERVER=videosrv" + std::to_string(i) + ";"));
+    }
+    class CAnswers final : public zrping::IPingProbe {
+      public:
+        std::string Name() const override { return "answers"; }
+        zrping::ProbeResult Probe(const std::vector<zrping::HostAddress>&,
+                                  zrping::Clock::time_point) override {
+            return zrping::ProbeResult::kAnswered;
+        }
+    };
+    std::vector<std::unique_ptr<zrping::IPingProbe>> probes;
+    probes.push_back(std::make_unique<CAnswers>());
+    const zrping::CPingProber prober(
+        std::move(probes), [](const std::string&, std::vector<zrping::HostAddress>* addresses) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            return zrping::ParseNumericAddress("127.0.0.1", addresses);
+        });
+    kitroster::AppServices services;
+    services.ping = [&prober](const char* host, int waitMs) {
+        return prober.IsReachable(host, waitMs);
+    };
+    CAppServicesOverride override(services);
+    SDoctorOptions options;
+    options.ping = true;
+    options.pingWaitMs = 3000;
+    const SDoctorReport report = Check(site, options);
+    EXPECT_EQ(report.pingedHosts, kServers);
+    EXPECT_THAT(Describe(report), IsEmpty());
+    EXPECT_EQ(zrping::AbandonedLookups(), 0);
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +27,13 @@ const char* const kLoggingKey = "Software\\Corvent\\Utilities\\Kitroster\\Loggin
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
 }
 
 class LogTest : public ::testing::Test {
@@ -195,7 +205,7 @@ TEST_F(LogTest, EntriesCannotBeForgedOrRedirected) {
     UseEnvironment("file=" + m_dir + "/linked.log");
     ::testing::internal::CaptureStderr();
     EXPECT_NO_THROW(ZR_LOG(s_log, ZRLOG_FAILURE, "redirected entry"));
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("not logging to"), std::string::npos);
     EXPECT_EQ(ReadFile(m_dir + "/victim"), "precious\n");
     EXPECT_TRUE(fs::is_symlink(m_dir + "/linked.log"));
 
@@ -206,6 +216,50 @@ TEST_F(LogTest, EntriesCannotBeForgedOrRedirected) {
     EXPECT_EQ(fs::file_size(m_dir + "/kitroster.1.log"), 5u * 1024 * 1024);
     EXPECT_NE(ReadFile(file).find("after rotation"), std::string::npos);
     EXPECT_LT(fs::file_size(file), 1024u);
+}
+
+// Another account may plant anything at the log's name in a shared folder. Nothing but a
+// regular file is used, nothing stalls the caller, and stderr says so once per file.
+TEST_F(LogTest, LogNameHoldingAnotherKindOfFileIsRefusedPromptly) {
+    std::ofstream(m_dir + "/victim") << "precious\n";
+    struct {
+        const char* name;
+        bool fifoWithReader;
+    } const cases[] = {
+        {"fifo.log", false}, {"read-fifo.log", true}, {"link.log", false}, {"folder.log", false}};
+    ASSERT_EQ(mkfifo((m_dir + "/fifo.log").c_str(), 0666), 0);
+    ASSERT_EQ(mkfifo((m_dir + "/read-fifo.log").c_str(), 0666), 0);
+    fs::create_symlink(m_dir + "/victim", m_dir + "/link.log");
+    fs::create_directory(m_dir + "/folder.log");
+    for (const auto& c : cases) {
+        const std::string file = m_dir + "/" + c.name;
+        const int reader = c.fifoWithReader ? ::open(file.c_str(), O_RDONLY | O_NONBLOCK) : -1;
+        ::testing::internal::CaptureStderr();
+        auto logging = std::async(std::launch::async, [&] {
+            for (int round = 0; round < 3; ++round) {
+                UseEnvironment("file=" + file);
+                ZR_LOG(s_log, ZRLOG_FAILURE, "entry %d", round);
+            }
+        });
+        int rescue = -1;  // a reader lets a stalled open go on
+        if (logging.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            ADD_FAILURE() << c.name << ": logging stalled";
+            rescue = ::open(file.c_str(), O_RDONLY | O_NONBLOCK);
+        }
+        logging.wait();
+        if (rescue >= 0)
+            ::close(rescue);
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(Occurrences(err, "kitroster: not logging to " + file + ": "), 1u)
+            << c.name << ": " << err;
+        if (reader >= 0) {
+            char byte;
+            EXPECT_LE(::read(reader, &byte, 1), 0) << c.name;
+            ::close(reader);
+        }
+    }
+    EXPECT_EQ(ReadFile(m_dir + "/victim"), "precious\n");
+    EXPECT_TRUE(fs::is_empty(m_dir + "/folder.log"));
 }
 
 TEST_F(LogTest, EventLogEntriesReachTheSinkAndTheFile) {

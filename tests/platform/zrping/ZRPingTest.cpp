@@ -4,6 +4,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
@@ -219,6 +221,77 @@ TEST(ZRPingTest, HangingNameLookupIsAbandonedAtTheDeadline) {
     EXPECT_EQ(0, OutstandingLookups());
     EXPECT_TRUE(prober.IsReachable("slow.example", 500));
     EXPECT_EQ(2, calls);
+}
+
+TEST(ZRPingTest, OnlyAddressesAndHostNamesAreResolved) {
+    const struct {
+        const char* host;
+        bool wellFormed;
+    } cases[] = {
+        {"127.0.0.1", true},
+        {"::1", true},
+        {"fe80::1%lo", true},
+        {"fe80::1%eth0.100", true},
+        {"localhost", true},
+        {"video-srv_2.clinic.example.", true},
+        {"127.0.0.1 ;rm", false},  // getaddrinfo alone reads this as 127.0.0.1
+        {" 127.0.0.1", false},
+        {"127.0.0.1\n", false},
+        {"[::1", false},
+        {"[::1]", false},
+        {"[]", false},
+        {":80", false},
+        {"127.0.0.1:80", false},
+        {"fe80::1%", false},
+        {"fe80::1%lo;x", false},
+        {"999.1.1.1", false},
+        {"a..b", false},
+        {"-oProxyCommand", false},
+        {"host$(id)", false},
+        {"", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.host);
+        EXPECT_EQ(c.wellFormed, IsWellFormedHost(c.host));
+        EXPECT_EQ(c.wellFormed, IsHostWellFormed(c.host));
+        if (c.wellFormed)
+            continue;
+        // Refused before any lookup, so no name server ever sees the text.
+        std::vector<HostAddress> addresses;
+        if (*c.host) {
+            EXPECT_EQ(ResolveResult::kMalformed,
+                      ResolveHost(c.host, Clock::now() + milliseconds(100), &addresses));
+        }
+        EXPECT_FALSE(IsHostReachable(c.host, 200));
+    }
+    EXPECT_FALSE(IsHostWellFormed(nullptr));
+}
+
+// Lookups that are slow but answer within the wait are no abandoned lookups: forty of them
+// at once all resolve.
+TEST(ZRPingTest, ManySlowLookupsInFlightAllResolve) {
+    std::atomic<int> lookups{0};
+    const BlockingLookup slow = [&lookups](const std::string&, std::vector<HostAddress>* out) {
+        ++lookups;
+        std::this_thread::sleep_for(milliseconds(200));
+        return ParseNumericAddress("127.0.0.1", out);
+    };
+    int calls = 0;
+    std::vector<std::unique_ptr<IPingProbe>> probes;
+    probes.push_back(std::make_unique<ScriptedProbe>(ProbeResult::kAnswered, &calls));
+    const CPingProber prober(std::move(probes), slow);
+    constexpr int kHosts = 40;
+    std::vector<char> reachable(kHosts, 0);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kHosts; ++i)
+        threads.emplace_back([&, i] {
+            reachable[i] = prober.IsReachable(("srv" + std::to_string(i)).c_str(), 5000);
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(std::count(reachable.begin(), reachable.end(), 1), kHosts);
+    EXPECT_EQ(lookups.load(), kHosts);
+    EXPECT_EQ(AbandonedLookups(), 0);
 }
 
 TEST(ZRPingTest, InternetChecksumMatchesKnownVectors) {
