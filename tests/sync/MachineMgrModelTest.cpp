@@ -51,7 +51,6 @@ TEST_F(MachineMgrModelTest, CommandsRetryOnceWithTheDefaultAccount) {
         {"retry works", true, "", true, {5, 0}, 0, 2, "zruser", "automatically switched to zruser"},
         {"retry fails", true, "", true, {5, 7}, 7, 2, "", "clearing credentials"},
         {"no credentials wanted", false, "", true, {5}, 5, 1, "", nullptr},
-        {"logon refused", true, "op", false, {5}, 5, 1, "op", nullptr},
         {"stored user", true, "op", true, {0}, 0, 1, "op", "CreateProcessAsUser(net time"},
     };
     for (const Case& c : cases) {
@@ -85,6 +84,81 @@ TEST_F(MachineMgrModelTest, CommandsRetryOnceWithTheDefaultAccount) {
     w.identity.uid = 1000;
     CMachineMgrModel::ExecuteASystemCommandAndWaitForCompletion("true", true);
     EXPECT_FALSE(w.launcher.requests.back().runAs.has_value());
+}
+
+// A stored account that is refused, at log-on or when the command is started as it,
+// is a failure with its code; the command never runs as the process (root) instead.
+TEST_F(MachineMgrModelTest, RefusedAccountsRunNothingAsRoot) {
+    struct Case {
+        const char* what;
+        std::string storedUser;
+        uint32_t uid;
+        bool logonAccepts;
+        std::vector<kitroster::ProcessOutcome> outcomes;
+        uint32_t result;
+        std::vector<bool> runsAsAccount;  // one entry per run
+        std::string userAfter;
+        const char* message;
+    } cases[] = {
+        {"stored account refused", "op", 0, false, {}, 1326, {}, "op",
+         "log-on as user op refused (0x8007052e)"},
+        {"refused, not root", "op", 1000, false, {}, 1326, {}, "op", "refused"},
+        {"default account refused on retry", "", 0, false, {{true, 5, 0}}, 1326, {false}, "",
+         "clearing credentials"},
+        {"start as the account refused", "op", 0, true, {{false, 0, 5}}, 5, {true}, "op",
+         "CreateProcessAsUser"},
+        {"the account's command fails", "op", 0, true, {{true, 1, 0}}, 1, {true}, "op", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetShareCredentials(c.storedUser, "pw");
+        w.identity.uid = c.uid;
+        w.logon.accept = c.logonAccepts;
+        w.launcher.requests.clear();
+        w.launcher.script.assign(c.outcomes.begin(), c.outcomes.end());
+        CLogCapture log("ZRSYNC_ZRSYNCCOMMON=0x2d");
+        EXPECT_EQ(CMachineMgrModel::ExecuteASystemCommandAndWaitForCompletion("rm -f /x", true),
+                  c.result);
+        std::vector<bool> asAccount;
+        for (const kitroster::ProcessRequest& r : w.launcher.requests)
+            asAccount.push_back(r.runAs.has_value());
+        EXPECT_EQ(asAccount, c.runsAsAccount);
+        EXPECT_EQ(StoredUser(), c.userAfter);
+        if (c.message) {
+            EXPECT_TRUE(log.Contains(c.message)) << c.message;
+        }
+    }
+}
+
+// The original buffer held 511 characters: a longer command line is refused, never cut.
+TEST_F(MachineMgrModelTest, LongCommandLinesAreRefusedNotCut) {
+    const std::string prefix = "rm -f /tmp/";
+    struct Case {
+        size_t length;
+        bool useCredentials;
+        uint32_t result;
+        size_t runs;
+    } cases[] = {
+        {511, false, 0, 1},
+        {512, false, 0x80070057u, 0},
+        {512, true, 0x80070057u, 0},
+        {5000, false, 0x80070057u, 0},
+    };
+    SetShareCredentials("op", "pw");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.length);
+        w.launcher.requests.clear();
+        w.logon.users.clear();
+        const std::string line = prefix + std::string(c.length - prefix.size(), 'a');
+        EXPECT_EQ(CMachineMgrModel::ExecuteASystemCommandAndWaitForCompletion(line.c_str(),
+                                                                              c.useCredentials),
+                  c.result);
+        ASSERT_EQ(w.launcher.requests.size(), c.runs);
+        if (c.runs)
+            EXPECT_EQ(w.launcher.requests[0].argv.back().size(), c.length - 6);
+        else
+            EXPECT_TRUE(w.logon.users.empty()) << "refused before log-on";
+    }
 }
 
 TEST_F(MachineMgrModelTest, StartFailureIsTheSystemError) {
