@@ -250,16 +250,39 @@ TEST_F(TimeSyncTest, AdaptivePeriodProperty) {
     }
 }
 
-TEST_F(TimeSyncTest, SimulationStepsAClockAndChangesTheRegistry) {
+TEST_F(TimeSyncTest, SimulationStepsAClockOnAPrivateCopyOfTheSettings) {
     w.registry.SetDword(RegKeys::kZRSync, "NetworkTimeSyncAdaptiveAlgorithmEnabled", 1);
+    SetNetworkTimeSyncPeriodInMinutes(60);
+    const std::string before = w.registry.ExportRegedit4();
+    CLogCapture log("*=0x2d");
     std::vector<SimulatedRun> runs = SimulateTimeSync({40, 40, 40}, "timesrv");
     ASSERT_EQ(runs.size(), 3u);
     EXPECT_EQ(runs[0].periodMinutes, 8u) << "reset to the base period";
     EXPECT_EQ(runs[2].periodMinutes, 4u);
     EXPECT_EQ(runs[2].result, S_OK);
     EXPECT_FALSE(runs[2].eventLog.empty());
-    EXPECT_EQ(GetNetworkTimeSyncPeriodInMinutes(), 4u);
+    EXPECT_EQ(w.registry.ExportRegedit4(), before) << "the settings are left as they were";
+    EXPECT_EQ(GetNetworkTimeSyncPeriodInMinutes(), 60u);
+    for (const CLogCapture::Entry& e : log.Entries())
+        EXPECT_NE(e.component, "EVENTLOG") << "captured, not written: " << e.text;
     EXPECT_TRUE(w.launcher.requests.empty()) << "no real command";
+}
+
+// Reading the state leaves the system's time service and the settings alone; only the
+// service's own instance takes the clock over.
+TEST_F(TimeSyncTest, ReadingTheStateChangesNothing) {
+    w.registry.SetString(RegKeys::kZRSync, "TimeServer", "timesrv");
+    SetNetworkTimeSyncEnabled(true);
+    GetNetworkTimeSyncPeriodInMinutes();
+    const std::string before = w.registry.ExportRegedit4();
+    auto reader = CSyncTimeAdjust::CreateForReading();
+    EXPECT_TRUE(reader->IsEnabled());
+    EXPECT_EQ(reader->GetPeriodMs(), 3600000u);
+    reader->GetState();
+    EXPECT_TRUE(w.launcher.requests.empty()) << "no stop-time-service command";
+    EXPECT_EQ(w.registry.ExportRegedit4(), before) << "no service type written";
+    CSyncTimeAdjust::CreateInstance();
+    EXPECT_EQ(w.launcher.requests.size(), 1u) << "the service's instance stops it";
 }
 
 }  // namespace

@@ -142,4 +142,41 @@ TEST_F(SyncCliTest, TimeSyncSimulation) {
     EXPECT_EQ(Run({"timesync", "enable"}).code, 1) << "the time server is this machine";
 }
 
+// status and simulate change nothing (simulate --apply keeps only the period); run exits
+// 1 when nothing was synchronised.
+TEST_F(SyncCliTest, TimeSyncCommandsChangeOnlyWhatTheyAreFor) {
+    const std::string key = "Software\\Corvent\\ZRSync";
+    const std::string marker = Path("stopped");
+    Run({"reg", "set", key + "\\TimeCommands", "StopTimeServiceCommand", "--sz",
+         "touch " + marker});
+    Run({"reg", "set", key, "TimeServer", "--sz", "timesrv"});
+    Run({"reg", "set", key, "NetworkTimeSyncEnabled", "--dword", "1"});
+    Run({"reg", "set", key, "NetworkTimeSyncAdaptiveAlgorithmEnabled", "--dword", "1"});
+    Run({"sync", "settings"});
+    const std::string before = Run({"reg", "export"}).out;
+
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+    } cases[] = {
+        {{"timesync", "status", "--json"}, 0},
+        {{"timesync", "status"}, 0},
+        {{"timesync", "simulate", "--offsets", "40,40,40"}, 0},
+    };
+    for (const Case& c : cases) {
+        SResult r = Run(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args[1];
+        EXPECT_FALSE(fs::exists(marker)) << c.args[1] << ": the time service was stopped";
+        EXPECT_EQ(Run({"reg", "export"}).out, before) << c.args[1] << " changed the settings";
+    }
+    SResult applied = Run({"timesync", "simulate", "--offsets", "40,40,40", "--apply"});
+    EXPECT_THAT(applied.out, HasSubstr("adjusting sync period to 4 minutes"));
+    EXPECT_EQ(Run({"reg", "get", key, "NetworkTimeSyncPeriodInMinutes"}).out, "4\n");
+
+    Run({"reg", "set", key, "NetworkTimeSyncEnabled", "--dword", "0"});
+    SResult run = Run({"timesync", "run"});
+    EXPECT_EQ(run.out, "0x00000001\n");
+    EXPECT_EQ(run.code, 1) << "nothing was synchronised";
+}
+
 }  // namespace
