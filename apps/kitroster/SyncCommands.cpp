@@ -122,11 +122,17 @@ int RunRepoCheck(bool accessTest) {
     return kExitOk;
 }
 
+constexpr unsigned long kShareTestFlags =
+    ZRSYNC::CMachineMgrModel::kTestProbeFile1 | ZRSYNC::CMachineMgrModel::kTestProbeFile2 |
+    ZRSYNC::CMachineMgrModel::kTestClock | ZRSYNC::CMachineMgrModel::kTestRegistry;
+
 int RunShareTest(const std::string& flagsText) {
     char* end = nullptr;
     const unsigned long flags = std::strtoul(flagsText.c_str(), &end, 0);
-    if (flagsText.empty() || *end != '\0' || flags > 0xFFFFFFFFul)
-        return UsageError("sync share-test: FLAGS must be a number (0x1 | 0x2 | 0x4 | 0x8)");
+    // No test at all, or a bit no test stands for, is a mistake the result would hide.
+    if (flagsText.empty() || *end != '\0' || flags == 0 || (flags & ~kShareTestFlags) != 0)
+        return UsageError(
+            "sync share-test: FLAGS must combine 0x1, 0x2, 0x4 and 0x8 (at least one of them)");
     ZRSYNC::CMachineMgrModel model;
     const HRESULT hr = model.TestCommonSettingsUncRootAccess(static_cast<uint32_t>(flags));
     std::printf("%s\n", Hex(hr).c_str());

@@ -47,7 +47,9 @@ class KITROSTER_API CMachineMgrModel {
     // Tests, as the stored share credentials, what `flags` asks for (kTest...). Returns 0
     // when every requested test passed; 0x8004100A when "CommonSettingsUncRoot" is not a
     // UNC path; 0x8004100D when its server is this machine; 0x3EB when the server clock
-    // is outside the thresholds; otherwise the first failing step's result.
+    // is outside the thresholds; otherwise the first failing step's result (a clock check
+    // that could not write its probe gives its error; the registry test gives the store's
+    // system error, or 0x80070005 when the store answered with another value).
     HRESULT TestCommonSettingsUncRootAccess(uint32_t flags);
 };
 

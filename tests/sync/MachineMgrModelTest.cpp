@@ -1,11 +1,15 @@
 // Machine operations on the test Env with scripted commands, log-on and impersonation.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <optional>
+
 #include "testing/log/LogCapture.h"
 #include "sync/ErrorMapping.h"
 #include "sync/config/PasswordCipher.h"
 #include "sync/config/SyncRegistry.h"
 #include "sync/machine/MachineMgrModel.h"
+#include "sync/time/SyncTimeCheck.h"
 #include "tests/sync/SyncTestServices.h"
 
 using namespace ZRSYNC;
@@ -230,6 +234,71 @@ TEST_F(MachineMgrModelTest, ClockAndRegistryTests) {
         if (c.message) {
             EXPECT_TRUE(log.Contains(c.message)) << c.message;
         }
+    }
+}
+
+// Runs a hook when the share test impersonates, to change the world mid-test.
+class CHookImpersonator : public kitroster::IThreadImpersonator {
+  public:
+    explicit CHookImpersonator(std::function<void()> hook) : m_hook(std::move(hook)) {}
+    int32_t Impersonate(const std::string&) override {
+        m_hook();
+        return 0;
+    }
+    void Revert() override {}
+    bool IsImpersonating() const override { return false; }
+
+  private:
+    std::function<void()> m_hook;
+};
+
+// A failed clock probe or registry test is never reported as 0; the registry test
+// reports the store's system error when there is one.
+TEST_F(MachineMgrModelTest, ShareTestFailuresCarryTheirError) {
+    CMachineMgrModel model;
+    UseShare("\\\\srv\\Wavelore");
+    const std::string unusable = w.dir.Path("unusable-store");
+    std::filesystem::create_directory(unusable);
+    kitroster::CRegistry brokenStore(unusable);
+    std::optional<CAppServicesOverride> swapped;
+    enum class Hook { kNone, kUnusableStore, kOtherValue };
+    Hook hook = Hook::kNone;
+    ZRSYNC::MachineServices services;
+    services.createImpersonator = [&] {
+        return std::make_unique<CHookImpersonator>([&] {
+            if (hook == Hook::kUnusableStore && !swapped)
+                swapped.emplace(sync_test::WithEnv(&w.server, &brokenStore, &w.identity));
+            if (hook == Hook::kOtherValue)
+                w.registry.SetDword(RegKeys::kZRSync, RegNames::kRegistryAccessTestValue, 7);
+        });
+    };
+    ZRSYNC::CMachineServicesOverride machine(services);
+    struct Case {
+        const char* what;
+        uint32_t flags;
+        kitroster::EnvOp op;
+        uint32_t error;
+        Hook hook;
+        HRESULT hr;
+    } cases[] = {
+        {"clock probe not writable", 4, kitroster::EnvOp::kOpenFile, kitroster::kErrorAccessDenied,
+         Hook::kNone, static_cast<HRESULT>(0x80070005)},
+        {"clock probe write fails", 4, kitroster::EnvOp::kWrite, kitroster::kErrorDiskFull,
+         Hook::kNone, static_cast<HRESULT>(0x80070070)},
+        {"store unusable", 8, kitroster::EnvOp::kOpenFile, 0, Hook::kUnusableStore,
+         static_cast<HRESULT>(0x800703F3)},
+        {"value changed under the test", 8, kitroster::EnvOp::kOpenFile, 0, Hook::kOtherValue,
+         E_ACCESSDENIED},
+        {"all pass", 0xF, kitroster::EnvOp::kOpenFile, 0, Hook::kNone, S_OK},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        w.env.ClearFaults();
+        if (c.error)
+            w.env.FailNth(c.op, 1, c.error, CSyncTimeCheck::kProbeFileName);
+        hook = c.hook;
+        EXPECT_EQ(model.TestCommonSettingsUncRootAccess(c.flags), c.hr);
+        swapped.reset();
     }
 }
 

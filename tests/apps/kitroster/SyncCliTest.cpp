@@ -105,7 +105,12 @@ TEST_F(SyncCliTest, SettingsAndChecks) {
     SResult share = Run({"sync", "share-test", "2"});
     EXPECT_EQ(share.out, "0x8004100A\n");
     EXPECT_EQ(share.code, 1);
-    EXPECT_EQ(Run({"sync", "share-test", "two"}).code, 2);
+    // Only the defined tests may be asked for, and at least one.
+    for (const char* flags : {"two", "0", "0x0", "0x10", "0x1F", "-1", ""}) {
+        SResult bad = Run({"sync", "share-test", flags});
+        EXPECT_EQ(bad.code, 2) << flags;
+        EXPECT_EQ(bad.out, "") << flags << ": nothing tested";
+    }
     nlohmann::json repo = nlohmann::json::parse(Run({"sync", "repo-check"}).out);
     EXPECT_EQ(repo["available"], false);
 
