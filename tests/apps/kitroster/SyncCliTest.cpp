@@ -147,6 +147,48 @@ TEST_F(SyncCliTest, TimeSyncSimulation) {
     EXPECT_EQ(Run({"timesync", "enable"}).code, 1) << "the time server is this machine";
 }
 
+// --root replaces the registry's LocalRoot for every command that works below the
+// settings root: each command here would read registry-site's files if it ignored it.
+TEST_F(SyncCliTest, EverySyncCommandHonoursRoot) {
+    for (const char* site : {"root-site", "registry-site"})
+        fs::create_directories(m_dir / site / "SettingsGeneral");
+    std::ofstream(m_dir / "root-site/SettingsGeneral/zrsync.ini")
+        << "[ZRSYNC]\r\nBackgroundScanningFreq=10\r\n";
+    std::ofstream(m_dir / "registry-site/SettingsGeneral/zrsync.ini")
+        << "[ZRSYNC]\r\nBackgroundScanningFreq=30\r\nCacheBackupEnabled=0\r\n";
+    Run({"reg", "set", "Software\\Corvent\\ZRSync\\LocalSettings", "LocalRoot", "--sz",
+         Path("registry-site") + "/"});
+    const std::string root = Path("root-site");
+    const std::string general = root + "/SettingsGeneral";
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::vector<std::string> contains;  // in the output
+    } cases[] = {
+        {{"sync", "import-ini"}, 0, {"\"BackgroundScanningFreq\":10", "\"CacheBackupEnabled\":-1"}},
+        {{"sync", "configurator", "--study-mode", "0", "--json"},
+         0,
+         {"\"localDir\":\"" + general, "\"centralDir\":\"" + general,
+          "\"localManifestPath\":\"" + root + "/Settings_manifest.mfs"}},
+        {{"sync", "configurator", "Custom", "--json"}, 0, {"\"localDir\":\"" + root + "/Custom"}},
+        {{"sync", "repo-check"}, 0, {"\"available\":false"}},
+        {{"sync", "share-test", "0x2"}, 1, {"0x8004100A"}},
+        {{"sync", "clock-check", general}, 0, {"\"ok\":true"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"--root", root};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        SResult r = Run(args);
+        EXPECT_EQ(r.code, c.code) << c.args[1];
+        for (const std::string& part : c.contains)
+            EXPECT_THAT(r.out, HasSubstr(part)) << c.args[1];
+        EXPECT_THAT(r.out, ::testing::Not(HasSubstr("registry-site"))) << c.args[1];
+    }
+    nlohmann::json settings = nlohmann::json::parse(Run({"sync", "settings", "--json"}).out);
+    EXPECT_EQ(settings["BackgroundScanningFrequencyInSeconds"], 600);
+    EXPECT_EQ(settings["CacheBackupEnabled"], 1) << "registry-site's file was not imported";
+}
+
 // status and simulate change nothing (simulate --apply keeps only the period); run exits
 // 1 when nothing was synchronised.
 TEST_F(SyncCliTest, TimeSyncCommandsChangeOnlyWhatTheyAreFor) {
