@@ -285,7 +285,9 @@ HRESULT CSyncTimeAdjust::Synchronize() {
         ProcessSyncTimeState().lastResult = S_FALSE;
         return S_FALSE;
     }
-    return SynchronizeTimeWithServer(GetTimeServer(), &ProcessSyncTimeState(), true);
+    // Setting the clock needs the service's own rights (root); a share account gains
+    // nothing for it, and its credentials stay reserved for share access.
+    return SynchronizeTimeWithServer(GetTimeServer(), &ProcessSyncTimeState(), false);
 }
 
 uint32_t CSyncTimeAdjust::GetPeriodMs() const {

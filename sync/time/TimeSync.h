@@ -59,7 +59,9 @@ class ISyncTimeAdjust {
     ~ISyncTimeAdjust() = default;
 };
 
-// Runs SynchronizeTimeWithServer on the process-wide state.
+// Runs SynchronizeTimeWithServer on the process-wide state. The set-time command runs as
+// the process itself (the service): setting the clock needs its rights, and the share
+// credentials serve share access only.
 class KITROSTER_API CSyncTimeAdjust : public NResourceItem::CZRunknown, public ISyncTimeAdjust {
   public:
     // The synchronisation service's instance: when network time sync is enabled, the

@@ -205,6 +205,37 @@ TEST_F(TimeSyncTest, SwitchingBetweenNetworkSyncAndTheSystemService) {
     EXPECT_EQ(adjust->GetState().lastResult, S_FALSE);
 }
 
+// The service sets the clock as itself: the share account is neither logged on, nor
+// run as, nor switched to or cleared when the command fails.
+TEST_F(TimeSyncTest, TheServiceSetsTheClockAsItself) {
+    w.registry.SetString(RegKeys::kZRSync, "TimeServer", "timesrv");
+    SetNetworkTimeSyncEnabled(true);
+    struct Case {
+        std::string storedUser;
+        uint32_t exit;
+        HRESULT hr;
+    } cases[] = {
+        {"op", 0, S_OK},
+        {"op", 1, static_cast<HRESULT>(0x80070001)},
+        {"", 5, static_cast<HRESULT>(0x80070005)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.storedUser + "/" + std::to_string(c.exit));
+        SetShareCredentials(c.storedUser, "pw");
+        auto adjust = CSyncTimeAdjust::CreateForReading();
+        w.launcher.requests.clear();
+        w.logon.users.clear();
+        w.launcher.Exit(c.exit);
+        EXPECT_EQ(adjust->Synchronize(), c.hr);
+        ASSERT_EQ(w.launcher.requests.size(), 1u) << "no retry as another account";
+        EXPECT_FALSE(w.launcher.requests[0].runAs.has_value());
+        EXPECT_TRUE(w.logon.users.empty());
+        std::string user, password;
+        GetShareCredentials(&user, &password);
+        EXPECT_EQ(user, c.storedUser) << "the share credentials are left as they are";
+    }
+}
+
 // Random offset sequences: the adaptive period stays within 2..256, and three jumps in a
 // row (after the first success) always stop synchronisation.
 TEST_F(TimeSyncTest, AdaptivePeriodProperty) {
