@@ -44,7 +44,9 @@ class KITROSTER_API CMachineMgrModel {
     static uint32_t ExecuteASystemCommandAndWaitForCompletion(const char* commandLine,
                                                               bool useCredentials);
 
-    // Tests, as the stored share credentials, what `flags` asks for (kTest...). Returns 0
+    // Tests, as the stored share credentials, what `flags` asks for (kTest...). A share
+    // user without a local account cannot be impersonated: the tests then run as the
+    // process's own user, and a warning (0x04) says so. Returns 0
     // when every requested test passed; 0x8004100A when "CommonSettingsUncRoot" is not a
     // UNC path; 0x8004100D when its server is this machine; 0x3EB when the server clock
     // is outside the thresholds; otherwise the first failing step's result (a clock check

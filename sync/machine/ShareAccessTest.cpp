@@ -187,6 +187,17 @@ HRESULT CMachineMgrModel::TestCommonSettingsUncRootAccess(uint32_t flags) {
     CZRauto_ptr<IConfigureProcessImpersonator> impersonator =
         CAVThreadMappedProcessImpersonator::CreateInstance();
     HRESULT hr = impersonator->Impersonate(credentials);
+    if (hr == kitroster::kImpersonateUnknownAccount) {
+        // The share account (by default "zruser") is often an account of the file server
+        // only: this machine cannot take its identity, so the test runs as the process.
+        const std::string self = GetKitrosterApp().GetIdentity().GetUserName();
+        ZRSYNC_LOG(kModule, ZRLOG_WARNING,
+                   "CMachineMgrModel::TestCommonSettingsUncRootAccess() - user %s has no account "
+                   "on this machine - testing as %s without impersonation",
+                   user.c_str(), self.c_str());
+        user = self;
+        hr = S_OK;
+    }
     if (FAILED(hr)) {
         ZRSYNC_LOG(kModule, ZRLOG_INFO,
                    "CMachineMgrModel::TestCommonSettingsUncRootAccess() failed to impersonate user "

@@ -179,8 +179,43 @@ TEST_F(MachineMgrModelTest, ShareTestPreconditions) {
     UseShare("\\\\srv\\Wavelore");
     EXPECT_EQ(model.TestCommonSettingsUncRootAccess(0), S_OK);
     EXPECT_EQ(w.impersonations, (std::vector<std::string>{"impersonate zruser", "revert"}));
+}
+
+// A share user this machine has no account for (the default "zruser" usually) is tested
+// as the process itself, with a warning; other impersonation failures stop the test.
+TEST_F(MachineMgrModelTest, ShareUserWithoutALocalAccount) {
+    CMachineMgrModel model;
+    UseShare("\\\\srv\\Wavelore");
+    struct Case {
+        int32_t impersonation;
+        uint32_t flags;
+        HRESULT hr;
+        const char* message;
+        uint32_t level;
+    } cases[] = {
+        {0, 2, S_OK, nullptr, 0},
+        {static_cast<int32_t>(0x80070534), 2, S_OK,
+         "user zruser has no account on this machine - testing as root without impersonation",
+         ZRLOG_WARNING},
+        {static_cast<int32_t>(0x80070534), 0, S_OK, "without impersonation", ZRLOG_WARNING},
+        {static_cast<int32_t>(0x80070005), 2, E_ACCESSDENIED, "failed to impersonate user zruser",
+         ZRLOG_INFO},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.impersonation);
+        w.impersonateResult = c.impersonation;
+        CLogCapture log("ZRSYNC_ZRSYNCCOMMON=0x2d");
+        EXPECT_EQ(model.TestCommonSettingsUncRootAccess(c.flags), c.hr);
+        if (c.message) {
+            EXPECT_TRUE(log.Contains(c.message, c.level)) << c.message;
+        }
+    }
+    // As the process, a probe that cannot be written still fails the test.
     w.impersonateResult = static_cast<int32_t>(0x80070534);
-    EXPECT_EQ(model.TestCommonSettingsUncRootAccess(0), static_cast<HRESULT>(0x80070534));
+    w.env.ClearFaults();
+    w.env.FailNth(kitroster::EnvOp::kOpenFile, 1, kitroster::kErrorAccessDenied,
+                  CMachineMgrModel::kProbeFile2);
+    EXPECT_EQ(model.TestCommonSettingsUncRootAccess(2), E_ACCESSDENIED);
 }
 
 TEST_F(MachineMgrModelTest, ShareProbesAndFaults) {

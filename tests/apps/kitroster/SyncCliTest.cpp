@@ -189,6 +189,22 @@ TEST_F(SyncCliTest, EverySyncCommandHonoursRoot) {
     EXPECT_EQ(settings["CacheBackupEnabled"], 1) << "registry-site's file was not imported";
 }
 
+// The default share user "zruser" has no account here: the share test runs as the
+// process instead of failing with 0x80070534 (root would otherwise never pass it).
+TEST_F(SyncCliTest, ShareTestWithAShareUserUnknownHere) {
+    fs::create_directories(m_dir / "unc/srv/Wavelore");
+    Run({"reg", "set", "Software\\Corvent\\Utilities\\Kitroster\\Platform", "UNCRoot", "--sz",
+         Path("unc")});
+    Run({"reg", "set", "Software\\Corvent", "CentralServer", "--sz", "srv"});
+    Run({"reg", "set", "Software\\Corvent", "CommonSettingsShareUsername", "--sz", "zruser"});
+    for (const char* flags : {"0x1", "0x3", "0x8"}) {
+        SResult r = Run({"sync", "share-test", flags});
+        EXPECT_EQ(r.out, "0x00000000\n") << flags;
+        EXPECT_EQ(r.code, 0) << flags;
+    }
+    EXPECT_TRUE(fs::is_empty(m_dir / "unc/srv/Wavelore")) << "the probe files are removed";
+}
+
 // status and simulate change nothing (simulate --apply keeps only the period); run exits
 // 1 when nothing was synchronised.
 TEST_F(SyncCliTest, TimeSyncCommandsChangeOnlyWhatTheyAreFor) {
