@@ -77,13 +77,13 @@ uint32_t CMachineMgrModel::ExecuteASystemCommandAndWaitForCompletion(const char*
             if (!services.logon->LogonUser(logonUser, logonPassword, &account, &logonError)) {
                 if (logonError == 0)
                     logonError = kitroster::kErrorLogonFailure;
-                ZRSYNC_LOG(kModule, ZRLOG_WARNING,
-                           "CMachineMgrModel::ExecuteASystemCommandAndWaitForCompletion() - log-on "
-                           "as user %s refused (0x%lx) - %s not run",
-                           logonUser.c_str(),
-                           static_cast<unsigned long>(
-                               static_cast<uint32_t>(HResultFromWin32(logonError))),
-                           command.c_str());
+                ZRSYNC_LOG(
+                    kModule, ZRLOG_WARNING,
+                    "CMachineMgrModel::ExecuteASystemCommandAndWaitForCompletion() - log-on "
+                    "as user %s refused (0x%lx) - %s not run",
+                    logonUser.c_str(),
+                    static_cast<unsigned long>(static_cast<uint32_t>(HResultFromWin32(logonError))),
+                    command.c_str());
                 refusal = logonError;
             } else if (root) {
                 kitroster::ProcessRequest asUser = request;
