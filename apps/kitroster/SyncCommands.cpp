@@ -7,6 +7,7 @@
 
 #include "apps/kitroster/Commands.h"
 #include "apps/kitroster/TextEncoding.h"
+#include "catalogue/CatalogueContext.h"
 #include "platform/app/KitrosterApp.h"
 #include "platform/env/Env.h"
 #include "sync/config/RegistryMigration.h"
@@ -59,7 +60,19 @@ int RunSettings(bool asJson) {
     return kExitOk;
 }
 
+// For the commands that work below the settings root (--root, else the registry's
+// LocalRoot): a root that cannot be used refuses the command before anything is read.
+bool UsableSettingsRoot() {
+    CString problem;
+    if (NResourceItem::CheckSettingsRoot(&problem))
+        return true;
+    Report(problem);
+    return false;
+}
+
 int RunImportIni() {
+    if (!UsableSettingsRoot())
+        return kExitRefused;
     json out = json::object();
     for (const auto& [key, value] : ZRSYNC::ImportIniSettings())
         out[key] = value;
@@ -76,6 +89,8 @@ struct SConfiguratorOptions {
 int RunConfigurator(const SConfiguratorOptions& o) {
     if (o.name.empty() == (o.studyMode < 0))
         return UsageError("sync configurator: give either NAME or --study-mode M");
+    if (!UsableSettingsRoot())
+        return kExitRefused;
     auto c = o.studyMode >= 0
                  ? ZRSYNC::CSyncConfigurator::CreateForStudyMode(static_cast<uint32_t>(o.studyMode))
                  : ZRSYNC::CSyncConfigurator::CreateInstance(FromUtf8(o.name).GetString());
@@ -111,6 +126,8 @@ int RunConfigurator(const SConfiguratorOptions& o) {
 }
 
 int RunRepoCheck(bool accessTest) {
+    if (!UsableSettingsRoot())
+        return kExitRefused;
     auto c = ZRSYNC::CSyncConfigurator::CreateForStudyMode(0);
     ZRSYNC::CMachineMgrModel model;
     const bool available = c->isCentralRepositoryAvailable({accessTest, &model});
@@ -122,11 +139,17 @@ int RunRepoCheck(bool accessTest) {
     return kExitOk;
 }
 
+constexpr unsigned long kShareTestFlags =
+    ZRSYNC::CMachineMgrModel::kTestProbeFile1 | ZRSYNC::CMachineMgrModel::kTestProbeFile2 |
+    ZRSYNC::CMachineMgrModel::kTestClock | ZRSYNC::CMachineMgrModel::kTestRegistry;
+
 int RunShareTest(const std::string& flagsText) {
     char* end = nullptr;
     const unsigned long flags = std::strtoul(flagsText.c_str(), &end, 0);
-    if (flagsText.empty() || *end != '\0' || flags > 0xFFFFFFFFul)
-        return UsageError("sync share-test: FLAGS must be a number (0x1 | 0x2 | 0x4 | 0x8)");
+    // No test at all, or a bit no test stands for, is a mistake the result would hide.
+    if (flagsText.empty() || *end != '\0' || flags == 0 || (flags & ~kShareTestFlags) != 0)
+        return UsageError(
+            "sync share-test: FLAGS must combine 0x1, 0x2, 0x4 and 0x8 (at least one of them)");
     ZRSYNC::CMachineMgrModel model;
     const HRESULT hr = model.TestCommonSettingsUncRootAccess(static_cast<uint32_t>(flags));
     std::printf("%s\n", Hex(hr).c_str());

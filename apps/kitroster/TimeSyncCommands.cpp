@@ -36,7 +36,8 @@ json StateJson(const ZRSYNC::SyncTimeState& s) {
 }
 
 int RunStatus(bool asJson) {
-    auto adjust = ZRSYNC::CSyncTimeAdjust::CreateInstance();
+    // Only reads: the system's time service and the settings are left as they are.
+    auto adjust = ZRSYNC::CSyncTimeAdjust::CreateForReading();
     json out = {{"enabled", adjust->IsEnabled()},
                 {"server", ToUtf8(CString(adjust->GetServer()))},
                 {"periodMs", adjust->GetPeriodMs()},
@@ -50,7 +51,7 @@ int RunStatus(bool asJson) {
     return kExitOk;
 }
 
-int RunSimulate(const std::string& offsets, const std::string& server) {
+int RunSimulate(const std::string& offsets, const std::string& server, bool apply) {
     std::vector<int64_t> values;
     std::stringstream list(offsets);
     std::string item;
@@ -63,7 +64,8 @@ int RunSimulate(const std::string& offsets, const std::string& server) {
     }
     const std::string target =
         server.empty() ? ZRSYNC::GetTimeServer() : FromUtf8(server).GetString();
-    for (const ZRSYNC::SimulatedRun& r : ZRSYNC::SimulateTimeSync(values, target)) {
+    const std::vector<ZRSYNC::SimulatedRun> runs = ZRSYNC::SimulateTimeSync(values, target);
+    for (const ZRSYNC::SimulatedRun& r : runs) {
         json events = json::array();
         for (const std::string& e : r.eventLog)
             events.push_back(ToUtf8(CString(e)));
@@ -77,6 +79,9 @@ int RunSimulate(const std::string& offsets, const std::string& server) {
                      {"eventLog", events}};
         std::printf("%s\n", line.dump().c_str());
     }
+    // The runs adapted the period in a private copy of the settings; keep it when asked.
+    if (apply && !runs.empty())
+        ZRSYNC::SetNetworkTimeSyncPeriodInMinutes(runs.back().periodMinutes);
     return kExitOk;
 }
 
@@ -99,7 +104,8 @@ void RegisterTimeSyncCommands(CLI::App& app, SCommandContext& ctx) {
             std::printf("%s\n", json({{"result", Hex(hr)}}).dump().c_str());
         else
             std::printf("%s\n", Hex(hr).c_str());
-        return FAILED(hr) ? kExitRefused : kExitOk;
+        // 1 (unreachable server, synchronisation stopped or disabled) synchronised nothing.
+        return hr == S_OK ? kExitOk : kExitRefused;
     });
     for (const char* verb : {"enable", "disable"}) {
         const bool enable = std::string(verb) == "enable";
@@ -123,7 +129,11 @@ void RegisterTimeSyncCommands(CLI::App& app, SCommandContext& ctx) {
         "simulate", "What-if runs against a simulated clock stepped by each offset");
     simulate->add_option("--offsets", *offsets, "Clock steps in ms, comma-separated")->required();
     simulate->add_option("--server", *server, "Time server (default: the TimeServer setting)");
-    SetAction(simulate, ctx, [offsets, server] { return RunSimulate(*offsets, *server); });
+    auto apply = std::make_shared<bool>(false);
+    simulate->add_flag("--apply", *apply,
+                       "Store the period the runs ended with (nothing else is changed)");
+    SetAction(simulate, ctx,
+              [offsets, server, apply] { return RunSimulate(*offsets, *server, *apply); });
 }
 
 }  // namespace kitroster::cli

@@ -1,5 +1,6 @@
 #include "sync/config/SyncConfigurator.h"
 
+#include "catalogue/CatalogueContext.h"
 #include "common/SplitPath.h"
 #include "platform/app/KitrosterApp.h"
 #include "platform/env/Env.h"
@@ -34,11 +35,9 @@ std::string ManifestPath(const std::string& root, const std::string& fileName) {
 }  // namespace
 
 std::string CSyncConfigurator::LocalSettingsRoot() {
-    std::string root;
-    GetKitrosterApp().GetRegistry().QueryString(RegKeys::kLocalSettings, RegNames::kLocalRoot,
-                                                &root);
-    if (root.empty())
-        root = GetAppDir().GetString();
+    // One resolution for every reader, so that an override of the root (--root) reaches
+    // the synchronisation's folders as it reaches the catalogue's.
+    std::string root = NResourceItem::GetSettingsRoot().str();
     if (!root.empty() && root.back() != '\\' && root.back() != '/')
         root += root.find('\\') != std::string::npos ? '\\' : '/';
     return root;

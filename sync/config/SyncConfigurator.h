@@ -3,8 +3,10 @@
 // the synchronisation asks before it runs.
 //
 // Folders are kept as paths of a file "dummy.txt" inside them, so that their folder part
-// can be taken. The local settings folder is the settings root: the registry value
-// "LocalRoot" under "Software\Corvent\ZRSync\LocalSettings", else the application folder.
+// can be taken. The local settings folder is the settings root as the catalogue resolves
+// it (NResourceItem::GetSettingsRoot): the --root override when one is set, else the
+// registry value "LocalRoot" under "Software\Corvent\ZRSync\LocalSettings", else the
+// application folder.
 // Thread-safety: one thread at a time.
 #pragma once
 

@@ -32,20 +32,26 @@ class KITROSTER_API CMachineMgrModel {
     static bool IsRunningUnderSystemAccount();
 
     // Runs `commandLine` (split by the Windows quoting rules, started without a shell, in
-    // "/") and waits for it. With `useCredentials` and a stored share user, logs on as
-    // that user (PAM) and, when the process is root, runs the command as that account;
-    // when log-on is refused, or the process is not root, the command runs as the
-    // process's own user. With `useCredentials` and no stored user, a failing command is
-    // run once more with the default account "zruser", whose credentials are kept when
-    // that works and cleared when it fails too.
+    // "/") and waits for it. A command line longer than 511 characters is refused with
+    // 0x80070057 (E_INVALIDARG) and nothing runs. With `useCredentials` and a stored share
+    // user, logs on as that user (PAM) and, when the process is root, runs the command as
+    // that account; a process that is not root runs it as its own user. A refused log-on
+    // runs nothing and returns the log-on's system error: the command never falls back to
+    // the process's own identity. With `useCredentials` and no stored user, a failing
+    // command is run once more with the default account "zruser", whose credentials are
+    // kept when that works and cleared when it fails too.
     // Returns the command's exit code, or the system error when it could not be started.
     static uint32_t ExecuteASystemCommandAndWaitForCompletion(const char* commandLine,
                                                               bool useCredentials);
 
-    // Tests, as the stored share credentials, what `flags` asks for (kTest...). Returns 0
+    // Tests, as the stored share credentials, what `flags` asks for (kTest...). A share
+    // user without a local account cannot be impersonated: the tests then run as the
+    // process's own user, and a warning (0x04) says so. Returns 0
     // when every requested test passed; 0x8004100A when "CommonSettingsUncRoot" is not a
     // UNC path; 0x8004100D when its server is this machine; 0x3EB when the server clock
-    // is outside the thresholds; otherwise the first failing step's result.
+    // is outside the thresholds; otherwise the first failing step's result (a clock check
+    // that could not write its probe gives its error; the registry test gives the store's
+    // system error, or 0x80070005 when the store answered with another value).
     HRESULT TestCommonSettingsUncRootAccess(uint32_t flags);
 };
 

@@ -19,6 +19,10 @@ using NResourceItem::CZRauto_ptr;
 namespace {
 
 constexpr const char* kModule = "MachineMgrModelAuthentication";
+// ERROR_BADDB and ERROR_CANTOPEN: the registry's own system errors for a damaged store and
+// one that cannot be opened.
+constexpr uint32_t kErrorBadDb = 1009;
+constexpr uint32_t kErrorCantOpen = 1011;
 
 unsigned long Code(HRESULT hr) {
     return static_cast<unsigned long>(static_cast<uint32_t>(hr));
@@ -79,7 +83,9 @@ HRESULT CheckClock(const std::string& folder, CZRauto_ptr<ICaptureCredentials> c
                    "CMachineMgrModel::TestCommonSettingsUncRootAccess() - time checker failed "
                    "with error (0x%lx)",
                    Code(check->GetError()));
-        return S_OK;
+        // The clock check writes a probe file on the share: when it could not, the share
+        // test did not pass.
+        return FAILED(check->GetError()) ? check->GetError() : E_FAIL;
     }
     const int ahead = static_cast<int>(GetClockDesyncForwardThresholdInMinutes());
     const int behind = static_cast<int>(GetClockDesyncBackwardThresholdInMinutes());
@@ -109,17 +115,33 @@ HRESULT CheckClock(const std::string& folder, CZRauto_ptr<ICaptureCredentials> c
     return S_OK;
 }
 
+// The registry test's result after a call that did not give what was expected: the
+// system error of a store that could not be used, else access denied.
+HRESULT RegistryFailure(const kitroster::CRegistry& registry) {
+    switch (registry.LastStatus()) {
+        case kitroster::RegStatus::kOk:
+            break;
+        case kitroster::RegStatus::kLocked:
+            return HResultFromWin32(kitroster::kErrorLockViolation);
+        case kitroster::RegStatus::kDamaged:
+            return HResultFromWin32(kErrorBadDb);
+        case kitroster::RegStatus::kUnavailable:
+            return HResultFromWin32(kErrorCantOpen);
+    }
+    return E_ACCESSDENIED;
+}
+
 HRESULT TestRegistryWrite(uint32_t t0) {
     kitroster::CRegistry& registry = GetKitrosterApp().GetRegistry();
     const char* name = RegNames::kRegistryAccessTestValue;
     uint32_t value = 0xFFFFFFFFu;
     if (!registry.QueryDword(RegKeys::kZRSync, name, &value) || value != t0)
-        return E_ACCESSDENIED;
+        return RegistryFailure(registry);
     if (!registry.SetDword(RegKeys::kZRSync, name, t0 + 1))
-        return E_ACCESSDENIED;
+        return RegistryFailure(registry);
     value = 0xFFFFFFFFu;
     if (!registry.QueryDword(RegKeys::kZRSync, name, &value) || value != t0 + 1)
-        return E_ACCESSDENIED;
+        return RegistryFailure(registry);
     return S_OK;
 }
 
@@ -165,6 +187,17 @@ HRESULT CMachineMgrModel::TestCommonSettingsUncRootAccess(uint32_t flags) {
     CZRauto_ptr<IConfigureProcessImpersonator> impersonator =
         CAVThreadMappedProcessImpersonator::CreateInstance();
     HRESULT hr = impersonator->Impersonate(credentials);
+    if (hr == kitroster::kImpersonateUnknownAccount) {
+        // The share account (by default "zruser") is often an account of the file server
+        // only: this machine cannot take its identity, so the test runs as the process.
+        const std::string self = GetKitrosterApp().GetIdentity().GetUserName();
+        ZRSYNC_LOG(kModule, ZRLOG_WARNING,
+                   "CMachineMgrModel::TestCommonSettingsUncRootAccess() - user %s has no account "
+                   "on this machine - testing as %s without impersonation",
+                   user.c_str(), self.c_str());
+        user = self;
+        hr = S_OK;
+    }
     if (FAILED(hr)) {
         ZRSYNC_LOG(kModule, ZRLOG_INFO,
                    "CMachineMgrModel::TestCommonSettingsUncRootAccess() failed to impersonate user "

@@ -13,6 +13,9 @@ namespace {
 
 constexpr const char* kModule = "MachineMgrModelAuthentication";
 
+// The original call copied the command line into a buffer of 512 characters.
+constexpr size_t kMaxCommandLine = 511;
+
 uint32_t CodeOf(const kitroster::ProcessOutcome& outcome) {
     return outcome.started ? outcome.exitCode : outcome.systemError;
 }
@@ -37,8 +40,16 @@ bool CMachineMgrModel::IsRunningUnderSystemAccount() {
 uint32_t CMachineMgrModel::ExecuteASystemCommandAndWaitForCompletion(const char* commandLine,
                                                                      bool useCredentials) {
     const MachineServices& services = GetMachineServices();
-    // The buffer of the original call held 512 characters.
-    const std::string command = std::string(commandLine ? commandLine : "").substr(0, 511);
+    const std::string command = commandLine ? commandLine : "";
+    // A shortened command line is another command: refuse it rather than cut it.
+    if (command.size() > kMaxCommandLine) {
+        ZRSYNC_LOG(kModule, ZRLOG_WARNING,
+                   "CMachineMgrModel::ExecuteASystemCommandAndWaitForCompletion() - command line "
+                   "of %lu characters refused (at most %lu), nothing run",
+                   static_cast<unsigned long>(command.size()),
+                   static_cast<unsigned long>(kMaxCommandLine));
+        return static_cast<uint32_t>(E_INVALIDARG);
+    }
     kitroster::ProcessRequest request;
     request.argv = kitroster::SplitCommandLine(command);
     const bool root = GetKitrosterApp().GetIdentity().GetUserId() == 0;
@@ -55,13 +66,26 @@ uint32_t CMachineMgrModel::ExecuteASystemCommandAndWaitForCompletion(const char*
 
         kitroster::ProcessOutcome outcome;
         bool ranAsUser = false;
+        uint32_t refusal = 0;
         if (useCredentials && !user.empty()) {
             kitroster::LogonAccount account;
             uint32_t logonError = 0;
             const std::string logonUser = user.substr(0, 64);
             const std::string logonPassword = password.substr(0, 32);
-            if (services.logon->LogonUser(logonUser, logonPassword, &account, &logonError) &&
-                root) {
+            // A refused account never falls back to the process's own identity, which
+            // would run the command as root.
+            if (!services.logon->LogonUser(logonUser, logonPassword, &account, &logonError)) {
+                if (logonError == 0)
+                    logonError = kitroster::kErrorLogonFailure;
+                ZRSYNC_LOG(
+                    kModule, ZRLOG_WARNING,
+                    "CMachineMgrModel::ExecuteASystemCommandAndWaitForCompletion() - log-on "
+                    "as user %s refused (0x%lx) - %s not run",
+                    logonUser.c_str(),
+                    static_cast<unsigned long>(static_cast<uint32_t>(HResultFromWin32(logonError))),
+                    command.c_str());
+                refusal = logonError;
+            } else if (root) {
                 kitroster::ProcessRequest asUser = request;
                 asUser.runAs = kitroster::RunAsAccount{account.uid, account.gid, account.name};
                 outcome = services.launcher->Run(asUser);
@@ -72,14 +96,14 @@ uint32_t CMachineMgrModel::ExecuteASystemCommandAndWaitForCompletion(const char*
                            command.c_str(), logonUser.c_str(), outcome.started ? "TRUE" : "FALSE");
             }
         }
-        if (!ranAsUser) {
+        if (!ranAsUser && refusal == 0) {
             outcome = services.launcher->Run(request);
             ZRSYNC_LOG(kModule, ZRLOG_INFO,
                        "CMachineMgrModel::ExecuteASystemCommandAndWaitForCompletion() called "
                        "::CreateProcess(%s) returned %s",
                        command.c_str(), outcome.started ? "TRUE" : "FALSE");
         }
-        code = CodeOf(outcome);
+        code = refusal != 0 ? refusal : CodeOf(outcome);
 
         if (code == 0) {
             if (useDefaultAccount) {

@@ -36,9 +36,10 @@ std::string SetTimeCommandFor(const std::string& server) {
 }
 
 void EventLog(const std::string& text, const EventLogObserver& observer) {
-    AddSyncEventLogEntry(kModule, text.c_str());
     if (observer)
         observer(text);
+    else
+        AddSyncEventLogEntry(kModule, text.c_str());
 }
 
 // Stores `requested` clamped to 2..256 and reports whether the period became what was
@@ -267,11 +268,15 @@ void ConfigureForNetworkTimeSync(bool enable) {
 }
 
 NResourceItem::CZRauto_ptr<CSyncTimeAdjust> CSyncTimeAdjust::CreateInstance() {
-    return NResourceItem::CZRauto_ptr<CSyncTimeAdjust>(new CSyncTimeAdjust);
+    return NResourceItem::CZRauto_ptr<CSyncTimeAdjust>(new CSyncTimeAdjust(true));
 }
 
-CSyncTimeAdjust::CSyncTimeAdjust() {
-    if (IsNetworkTimeSyncEnabled())
+NResourceItem::CZRauto_ptr<CSyncTimeAdjust> CSyncTimeAdjust::CreateForReading() {
+    return NResourceItem::CZRauto_ptr<CSyncTimeAdjust>(new CSyncTimeAdjust(false));
+}
+
+CSyncTimeAdjust::CSyncTimeAdjust(bool takeOverTimeService) {
+    if (takeOverTimeService && IsNetworkTimeSyncEnabled())
         DisableW32Time(true);
 }
 
@@ -280,7 +285,9 @@ HRESULT CSyncTimeAdjust::Synchronize() {
         ProcessSyncTimeState().lastResult = S_FALSE;
         return S_FALSE;
     }
-    return SynchronizeTimeWithServer(GetTimeServer(), &ProcessSyncTimeState(), true);
+    // Setting the clock needs the service's own rights (root); a share account gains
+    // nothing for it, and its credentials stay reserved for share access.
+    return SynchronizeTimeWithServer(GetTimeServer(), &ProcessSyncTimeState(), false);
 }
 
 uint32_t CSyncTimeAdjust::GetPeriodMs() const {

@@ -23,12 +23,15 @@
 
 namespace ZRSYNC {
 
-// Receives the text of every event-log entry a synchronisation writes.
+// Receives the text of every event-log entry a synchronisation makes, in place of the
+// system's event log.
 using EventLogObserver = std::function<void(const std::string& text)>;
 
-// One synchronisation with `server`. `state` may be null. Returns 0 on success, 1 when
-// nothing was done (unreachable server, synchronisation stopped), 0x80070057 for this
-// machine or an invalid host name as the server, or the command's failure as an HRESULT.
+// One synchronisation with `server`. `state` may be null. Event-log entries go to
+// `observer` when one is given, otherwise to the system's event log. Returns 0 on success,
+// 1 when nothing was done (unreachable server, synchronisation stopped), 0x80070057 for
+// this machine or an invalid host name as the server, or the command's failure as an
+// HRESULT.
 KITROSTER_API HRESULT SynchronizeTimeWithServer(const std::string& server, SyncTimeState* state,
                                                 bool useCredentials,
                                                 const EventLogObserver& observer = {});
@@ -56,10 +59,17 @@ class ISyncTimeAdjust {
     ~ISyncTimeAdjust() = default;
 };
 
-// Runs SynchronizeTimeWithServer on the process-wide state.
+// Runs SynchronizeTimeWithServer on the process-wide state. The set-time command runs as
+// the process itself (the service): setting the clock needs its rights, and the share
+// credentials serve share access only.
 class KITROSTER_API CSyncTimeAdjust : public NResourceItem::CZRunknown, public ISyncTimeAdjust {
   public:
+    // The synchronisation service's instance: when network time sync is enabled, the
+    // system's time service is stopped first.
     static NResourceItem::CZRauto_ptr<CSyncTimeAdjust> CreateInstance();
+    // An instance for reading the settings and state: it leaves the system's time service
+    // and the settings as they are.
+    static NResourceItem::CZRauto_ptr<CSyncTimeAdjust> CreateForReading();
 
     HRESULT Synchronize() override;
     uint32_t GetPeriodMs() const override;
@@ -68,7 +78,7 @@ class KITROSTER_API CSyncTimeAdjust : public NResourceItem::CZRunknown, public I
     SyncTimeState GetState() const override;
 
   private:
-    CSyncTimeAdjust();
+    explicit CSyncTimeAdjust(bool takeOverTimeService);
 };
 
 }  // namespace ZRSYNC

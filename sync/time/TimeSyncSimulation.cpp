@@ -4,6 +4,8 @@
 
 #include "platform/app/KitrosterApp.h"
 #include "platform/env/Env.h"
+#include "platform/registry/Registry.h"
+#include "sync/SyncLog.h"
 #include "sync/config/SyncRegistry.h"
 #include "sync/machine/MachineServices.h"
 #include "sync/time/TimeSync.h"
@@ -52,9 +54,19 @@ class CNoLogon : public kitroster::ILogon {
 
 std::vector<SimulatedRun> SimulateTimeSync(const std::vector<int64_t>& offsetsMs,
                                            const std::string& server) {
+    // The settings as they are now, in a private in-memory store the runs may change.
+    kitroster::CRegistry settings(":memory:");
+    std::string error;
+    if (!settings.ImportRegedit4(GetKitrosterApp().GetRegistry().ExportRegedit4(), &error)) {
+        ZRSYNC_LOG("SyncTimeCheck", ZRLOG_WARNING,
+                   "SimulateTimeSync() - the settings could not be copied (%s); simulating "
+                   "with the defaults",
+                   error.c_str());
+    }
     CSteppedClockEnv env(GetKitrosterApp().GetEnv());
     kitroster::AppServices services;
     services.env = &env;
+    services.registry = &settings;
     services.ping = [](const char*, int) { return true; };
     CAppServicesOverride app(services);
     CSteppingLauncher launcher(&env);

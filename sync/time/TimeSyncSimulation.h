@@ -1,7 +1,8 @@
-// A what-if run of the time synchronisation for administrators choosing thresholds: the
-// settings in the registry are used (and changed) as a real run would, but the clock is
-// simulated: every set-time command steps it by the next planned offset, the server is
-// always reachable, and no command runs.
+// A what-if run of the time synchronisation for administrators choosing thresholds. It
+// changes nothing: the runs work on a private copy of the settings (the period they adapt
+// stays in that copy), the event-log texts are captured in the result instead of being
+// written to the system log, and the clock is simulated: every set-time command steps it
+// by the next planned offset, the server is always reachable, and no command runs.
 #pragma once
 
 #include "base/KitrosterExport.h"
@@ -18,7 +19,7 @@ struct SimulatedRun {
     int run = 0;
     int64_t offsetMs = 0;
     HRESULT result = S_OK;
-    uint32_t periodMinutes = 0;  // stored after the run
+    uint32_t periodMinutes = 0;  // in the private settings after the run
     int trend = 0;
     std::vector<bool> history;
     bool inconsistent = false;

@@ -1,11 +1,15 @@
 // Machine operations on the test Env with scripted commands, log-on and impersonation.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <optional>
+
 #include "testing/log/LogCapture.h"
 #include "sync/ErrorMapping.h"
 #include "sync/config/PasswordCipher.h"
 #include "sync/config/SyncRegistry.h"
 #include "sync/machine/MachineMgrModel.h"
+#include "sync/time/SyncTimeCheck.h"
 #include "tests/sync/SyncTestServices.h"
 
 using namespace ZRSYNC;
@@ -51,7 +55,6 @@ TEST_F(MachineMgrModelTest, CommandsRetryOnceWithTheDefaultAccount) {
         {"retry works", true, "", true, {5, 0}, 0, 2, "zruser", "automatically switched to zruser"},
         {"retry fails", true, "", true, {5, 7}, 7, 2, "", "clearing credentials"},
         {"no credentials wanted", false, "", true, {5}, 5, 1, "", nullptr},
-        {"logon refused", true, "op", false, {5}, 5, 1, "op", nullptr},
         {"stored user", true, "op", true, {0}, 0, 1, "op", "CreateProcessAsUser(net time"},
     };
     for (const Case& c : cases) {
@@ -87,6 +90,81 @@ TEST_F(MachineMgrModelTest, CommandsRetryOnceWithTheDefaultAccount) {
     EXPECT_FALSE(w.launcher.requests.back().runAs.has_value());
 }
 
+// A stored account that is refused, at log-on or when the command is started as it,
+// is a failure with its code; the command never runs as the process (root) instead.
+TEST_F(MachineMgrModelTest, RefusedAccountsRunNothingAsRoot) {
+    struct Case {
+        const char* what;
+        std::string storedUser;
+        uint32_t uid;
+        bool logonAccepts;
+        std::vector<kitroster::ProcessOutcome> outcomes;
+        uint32_t result;
+        std::vector<bool> runsAsAccount;  // one entry per run
+        std::string userAfter;
+        const char* message;
+    } cases[] = {
+        {"stored account refused", "op", 0, false, {}, 1326, {}, "op",
+         "log-on as user op refused (0x8007052e)"},
+        {"refused, not root", "op", 1000, false, {}, 1326, {}, "op", "refused"},
+        {"default account refused on retry", "", 0, false, {{true, 5, 0}}, 1326, {false}, "",
+         "clearing credentials"},
+        {"start as the account refused", "op", 0, true, {{false, 0, 5}}, 5, {true}, "op",
+         "CreateProcessAsUser"},
+        {"the account's command fails", "op", 0, true, {{true, 1, 0}}, 1, {true}, "op", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetShareCredentials(c.storedUser, "pw");
+        w.identity.uid = c.uid;
+        w.logon.accept = c.logonAccepts;
+        w.launcher.requests.clear();
+        w.launcher.script.assign(c.outcomes.begin(), c.outcomes.end());
+        CLogCapture log("ZRSYNC_ZRSYNCCOMMON=0x2d");
+        EXPECT_EQ(CMachineMgrModel::ExecuteASystemCommandAndWaitForCompletion("rm -f /x", true),
+                  c.result);
+        std::vector<bool> asAccount;
+        for (const kitroster::ProcessRequest& r : w.launcher.requests)
+            asAccount.push_back(r.runAs.has_value());
+        EXPECT_EQ(asAccount, c.runsAsAccount);
+        EXPECT_EQ(StoredUser(), c.userAfter);
+        if (c.message) {
+            EXPECT_TRUE(log.Contains(c.message)) << c.message;
+        }
+    }
+}
+
+// The original buffer held 511 characters: a longer command line is refused, never cut.
+TEST_F(MachineMgrModelTest, LongCommandLinesAreRefusedNotCut) {
+    const std::string prefix = "rm -f /tmp/";
+    struct Case {
+        size_t length;
+        bool useCredentials;
+        uint32_t result;
+        size_t runs;
+    } cases[] = {
+        {511, false, 0, 1},
+        {512, false, 0x80070057u, 0},
+        {512, true, 0x80070057u, 0},
+        {5000, false, 0x80070057u, 0},
+    };
+    SetShareCredentials("op", "pw");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.length);
+        w.launcher.requests.clear();
+        w.logon.users.clear();
+        const std::string line = prefix + std::string(c.length - prefix.size(), 'a');
+        EXPECT_EQ(CMachineMgrModel::ExecuteASystemCommandAndWaitForCompletion(line.c_str(),
+                                                                              c.useCredentials),
+                  c.result);
+        ASSERT_EQ(w.launcher.requests.size(), c.runs);
+        if (c.runs)
+            EXPECT_EQ(w.launcher.requests[0].argv.back().size(), c.length - 6);
+        else
+            EXPECT_TRUE(w.logon.users.empty()) << "refused before log-on";
+    }
+}
+
 TEST_F(MachineMgrModelTest, StartFailureIsTheSystemError) {
     w.launcher.NotStarted(2);
     EXPECT_EQ(CMachineMgrModel::ExecuteASystemCommandAndWaitForCompletion("missing", false), 2u);
@@ -101,8 +179,43 @@ TEST_F(MachineMgrModelTest, ShareTestPreconditions) {
     UseShare("\\\\srv\\Wavelore");
     EXPECT_EQ(model.TestCommonSettingsUncRootAccess(0), S_OK);
     EXPECT_EQ(w.impersonations, (std::vector<std::string>{"impersonate zruser", "revert"}));
+}
+
+// A share user this machine has no account for (the default "zruser" usually) is tested
+// as the process itself, with a warning; other impersonation failures stop the test.
+TEST_F(MachineMgrModelTest, ShareUserWithoutALocalAccount) {
+    CMachineMgrModel model;
+    UseShare("\\\\srv\\Wavelore");
+    struct Case {
+        int32_t impersonation;
+        uint32_t flags;
+        HRESULT hr;
+        const char* message;
+        uint32_t level;
+    } cases[] = {
+        {0, 2, S_OK, nullptr, 0},
+        {static_cast<int32_t>(0x80070534), 2, S_OK,
+         "user zruser has no account on this machine - testing as root without impersonation",
+         ZRLOG_WARNING},
+        {static_cast<int32_t>(0x80070534), 0, S_OK, "without impersonation", ZRLOG_WARNING},
+        {static_cast<int32_t>(0x80070005), 2, E_ACCESSDENIED, "failed to impersonate user zruser",
+         ZRLOG_INFO},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.impersonation);
+        w.impersonateResult = c.impersonation;
+        CLogCapture log("ZRSYNC_ZRSYNCCOMMON=0x2d");
+        EXPECT_EQ(model.TestCommonSettingsUncRootAccess(c.flags), c.hr);
+        if (c.message) {
+            EXPECT_TRUE(log.Contains(c.message, c.level)) << c.message;
+        }
+    }
+    // As the process, a probe that cannot be written still fails the test.
     w.impersonateResult = static_cast<int32_t>(0x80070534);
-    EXPECT_EQ(model.TestCommonSettingsUncRootAccess(0), static_cast<HRESULT>(0x80070534));
+    w.env.ClearFaults();
+    w.env.FailNth(kitroster::EnvOp::kOpenFile, 1, kitroster::kErrorAccessDenied,
+                  CMachineMgrModel::kProbeFile2);
+    EXPECT_EQ(model.TestCommonSettingsUncRootAccess(2), E_ACCESSDENIED);
 }
 
 TEST_F(MachineMgrModelTest, ShareProbesAndFaults) {
@@ -156,6 +269,71 @@ TEST_F(MachineMgrModelTest, ClockAndRegistryTests) {
         if (c.message) {
             EXPECT_TRUE(log.Contains(c.message)) << c.message;
         }
+    }
+}
+
+// Runs a hook when the share test impersonates, to change the world mid-test.
+class CHookImpersonator : public kitroster::IThreadImpersonator {
+  public:
+    explicit CHookImpersonator(std::function<void()> hook) : m_hook(std::move(hook)) {}
+    int32_t Impersonate(const std::string&) override {
+        m_hook();
+        return 0;
+    }
+    void Revert() override {}
+    bool IsImpersonating() const override { return false; }
+
+  private:
+    std::function<void()> m_hook;
+};
+
+// A failed clock probe or registry test is never reported as 0; the registry test
+// reports the store's system error when there is one.
+TEST_F(MachineMgrModelTest, ShareTestFailuresCarryTheirError) {
+    CMachineMgrModel model;
+    UseShare("\\\\srv\\Wavelore");
+    const std::string unusable = w.dir.Path("unusable-store");
+    std::filesystem::create_directory(unusable);
+    kitroster::CRegistry brokenStore(unusable);
+    std::optional<CAppServicesOverride> swapped;
+    enum class Hook { kNone, kUnusableStore, kOtherValue };
+    Hook hook = Hook::kNone;
+    ZRSYNC::MachineServices services;
+    services.createImpersonator = [&] {
+        return std::make_unique<CHookImpersonator>([&] {
+            if (hook == Hook::kUnusableStore && !swapped)
+                swapped.emplace(sync_test::WithEnv(&w.server, &brokenStore, &w.identity));
+            if (hook == Hook::kOtherValue)
+                w.registry.SetDword(RegKeys::kZRSync, RegNames::kRegistryAccessTestValue, 7);
+        });
+    };
+    ZRSYNC::CMachineServicesOverride machine(services);
+    struct Case {
+        const char* what;
+        uint32_t flags;
+        kitroster::EnvOp op;
+        uint32_t error;
+        Hook hook;
+        HRESULT hr;
+    } cases[] = {
+        {"clock probe not writable", 4, kitroster::EnvOp::kOpenFile, kitroster::kErrorAccessDenied,
+         Hook::kNone, static_cast<HRESULT>(0x80070005)},
+        {"clock probe write fails", 4, kitroster::EnvOp::kWrite, kitroster::kErrorDiskFull,
+         Hook::kNone, static_cast<HRESULT>(0x80070070)},
+        {"store unusable", 8, kitroster::EnvOp::kOpenFile, 0, Hook::kUnusableStore,
+         static_cast<HRESULT>(0x800703F3)},
+        {"value changed under the test", 8, kitroster::EnvOp::kOpenFile, 0, Hook::kOtherValue,
+         E_ACCESSDENIED},
+        {"all pass", 0xF, kitroster::EnvOp::kOpenFile, 0, Hook::kNone, S_OK},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        w.env.ClearFaults();
+        if (c.error)
+            w.env.FailNth(c.op, 1, c.error, CSyncTimeCheck::kProbeFileName);
+        hook = c.hook;
+        EXPECT_EQ(model.TestCommonSettingsUncRootAccess(c.flags), c.hr);
+        swapped.reset();
     }
 }
 

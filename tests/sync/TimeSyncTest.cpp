@@ -205,6 +205,37 @@ TEST_F(TimeSyncTest, SwitchingBetweenNetworkSyncAndTheSystemService) {
     EXPECT_EQ(adjust->GetState().lastResult, S_FALSE);
 }
 
+// The service sets the clock as itself: the share account is neither logged on, nor
+// run as, nor switched to or cleared when the command fails.
+TEST_F(TimeSyncTest, TheServiceSetsTheClockAsItself) {
+    w.registry.SetString(RegKeys::kZRSync, "TimeServer", "timesrv");
+    SetNetworkTimeSyncEnabled(true);
+    struct Case {
+        std::string storedUser;
+        uint32_t exit;
+        HRESULT hr;
+    } cases[] = {
+        {"op", 0, S_OK},
+        {"op", 1, static_cast<HRESULT>(0x80070001)},
+        {"", 5, static_cast<HRESULT>(0x80070005)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.storedUser + "/" + std::to_string(c.exit));
+        SetShareCredentials(c.storedUser, "pw");
+        auto adjust = CSyncTimeAdjust::CreateForReading();
+        w.launcher.requests.clear();
+        w.logon.users.clear();
+        w.launcher.Exit(c.exit);
+        EXPECT_EQ(adjust->Synchronize(), c.hr);
+        ASSERT_EQ(w.launcher.requests.size(), 1u) << "no retry as another account";
+        EXPECT_FALSE(w.launcher.requests[0].runAs.has_value());
+        EXPECT_TRUE(w.logon.users.empty());
+        std::string user, password;
+        GetShareCredentials(&user, &password);
+        EXPECT_EQ(user, c.storedUser) << "the share credentials are left as they are";
+    }
+}
+
 // Random offset sequences: the adaptive period stays within 2..256, and three jumps in a
 // row (after the first success) always stop synchronisation.
 TEST_F(TimeSyncTest, AdaptivePeriodProperty) {
@@ -250,16 +281,39 @@ TEST_F(TimeSyncTest, AdaptivePeriodProperty) {
     }
 }
 
-TEST_F(TimeSyncTest, SimulationStepsAClockAndChangesTheRegistry) {
+TEST_F(TimeSyncTest, SimulationStepsAClockOnAPrivateCopyOfTheSettings) {
     w.registry.SetDword(RegKeys::kZRSync, "NetworkTimeSyncAdaptiveAlgorithmEnabled", 1);
+    SetNetworkTimeSyncPeriodInMinutes(60);
+    const std::string before = w.registry.ExportRegedit4();
+    CLogCapture log("*=0x2d");
     std::vector<SimulatedRun> runs = SimulateTimeSync({40, 40, 40}, "timesrv");
     ASSERT_EQ(runs.size(), 3u);
     EXPECT_EQ(runs[0].periodMinutes, 8u) << "reset to the base period";
     EXPECT_EQ(runs[2].periodMinutes, 4u);
     EXPECT_EQ(runs[2].result, S_OK);
     EXPECT_FALSE(runs[2].eventLog.empty());
-    EXPECT_EQ(GetNetworkTimeSyncPeriodInMinutes(), 4u);
+    EXPECT_EQ(w.registry.ExportRegedit4(), before) << "the settings are left as they were";
+    EXPECT_EQ(GetNetworkTimeSyncPeriodInMinutes(), 60u);
+    for (const CLogCapture::Entry& e : log.Entries())
+        EXPECT_NE(e.component, "EVENTLOG") << "captured, not written: " << e.text;
     EXPECT_TRUE(w.launcher.requests.empty()) << "no real command";
+}
+
+// Reading the state leaves the system's time service and the settings alone; only the
+// service's own instance takes the clock over.
+TEST_F(TimeSyncTest, ReadingTheStateChangesNothing) {
+    w.registry.SetString(RegKeys::kZRSync, "TimeServer", "timesrv");
+    SetNetworkTimeSyncEnabled(true);
+    GetNetworkTimeSyncPeriodInMinutes();
+    const std::string before = w.registry.ExportRegedit4();
+    auto reader = CSyncTimeAdjust::CreateForReading();
+    EXPECT_TRUE(reader->IsEnabled());
+    EXPECT_EQ(reader->GetPeriodMs(), 3600000u);
+    reader->GetState();
+    EXPECT_TRUE(w.launcher.requests.empty()) << "no stop-time-service command";
+    EXPECT_EQ(w.registry.ExportRegedit4(), before) << "no service type written";
+    CSyncTimeAdjust::CreateInstance();
+    EXPECT_EQ(w.launcher.requests.size(), 1u) << "the service's instance stops it";
 }
 
 }  // namespace

@@ -105,7 +105,12 @@ TEST_F(SyncCliTest, SettingsAndChecks) {
     SResult share = Run({"sync", "share-test", "2"});
     EXPECT_EQ(share.out, "0x8004100A\n");
     EXPECT_EQ(share.code, 1);
-    EXPECT_EQ(Run({"sync", "share-test", "two"}).code, 2);
+    // Only the defined tests may be asked for, and at least one.
+    for (const char* flags : {"two", "0", "0x0", "0x10", "0x1F", "-1", ""}) {
+        SResult bad = Run({"sync", "share-test", flags});
+        EXPECT_EQ(bad.code, 2) << flags;
+        EXPECT_EQ(bad.out, "") << flags << ": nothing tested";
+    }
     nlohmann::json repo = nlohmann::json::parse(Run({"sync", "repo-check"}).out);
     EXPECT_EQ(repo["available"], false);
 
@@ -140,6 +145,101 @@ TEST_F(SyncCliTest, TimeSyncSimulation) {
     for (const char* name : {"StopTimeServiceCommand", "StartTimeServiceCommand"})
         Run({"reg", "set", "Software\\Corvent\\ZRSync\\TimeCommands", name, "--sz", "true"});
     EXPECT_EQ(Run({"timesync", "enable"}).code, 1) << "the time server is this machine";
+}
+
+// --root replaces the registry's LocalRoot for every command that works below the
+// settings root: each command here would read registry-site's files if it ignored it.
+TEST_F(SyncCliTest, EverySyncCommandHonoursRoot) {
+    for (const char* site : {"root-site", "registry-site"})
+        fs::create_directories(m_dir / site / "SettingsGeneral");
+    std::ofstream(m_dir / "root-site/SettingsGeneral/zrsync.ini")
+        << "[ZRSYNC]\r\nBackgroundScanningFreq=10\r\n";
+    std::ofstream(m_dir / "registry-site/SettingsGeneral/zrsync.ini")
+        << "[ZRSYNC]\r\nBackgroundScanningFreq=30\r\nCacheBackupEnabled=0\r\n";
+    Run({"reg", "set", "Software\\Corvent\\ZRSync\\LocalSettings", "LocalRoot", "--sz",
+         Path("registry-site") + "/"});
+    const std::string root = Path("root-site");
+    const std::string general = root + "/SettingsGeneral";
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::vector<std::string> contains;  // in the output
+    } cases[] = {
+        {{"sync", "import-ini"}, 0, {"\"BackgroundScanningFreq\":10", "\"CacheBackupEnabled\":-1"}},
+        {{"sync", "configurator", "--study-mode", "0", "--json"},
+         0,
+         {"\"localDir\":\"" + general, "\"centralDir\":\"" + general,
+          "\"localManifestPath\":\"" + root + "/Settings_manifest.mfs"}},
+        {{"sync", "configurator", "Custom", "--json"}, 0, {"\"localDir\":\"" + root + "/Custom"}},
+        {{"sync", "repo-check"}, 0, {"\"available\":false"}},
+        {{"sync", "share-test", "0x2"}, 1, {"0x8004100A"}},
+        {{"sync", "clock-check", general}, 0, {"\"ok\":true"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"--root", root};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        SResult r = Run(args);
+        EXPECT_EQ(r.code, c.code) << c.args[1];
+        for (const std::string& part : c.contains)
+            EXPECT_THAT(r.out, HasSubstr(part)) << c.args[1];
+        EXPECT_THAT(r.out, ::testing::Not(HasSubstr("registry-site"))) << c.args[1];
+    }
+    nlohmann::json settings = nlohmann::json::parse(Run({"sync", "settings", "--json"}).out);
+    EXPECT_EQ(settings["BackgroundScanningFrequencyInSeconds"], 600);
+    EXPECT_EQ(settings["CacheBackupEnabled"], 1) << "registry-site's file was not imported";
+}
+
+// The default share user "zruser" has no account here: the share test runs as the
+// process instead of failing with 0x80070534 (root would otherwise never pass it).
+TEST_F(SyncCliTest, ShareTestWithAShareUserUnknownHere) {
+    fs::create_directories(m_dir / "unc/srv/Wavelore");
+    Run({"reg", "set", "Software\\Corvent\\Utilities\\Kitroster\\Platform", "UNCRoot", "--sz",
+         Path("unc")});
+    Run({"reg", "set", "Software\\Corvent", "CentralServer", "--sz", "srv"});
+    Run({"reg", "set", "Software\\Corvent", "CommonSettingsShareUsername", "--sz", "zruser"});
+    for (const char* flags : {"0x1", "0x3", "0x8"}) {
+        SResult r = Run({"sync", "share-test", flags});
+        EXPECT_EQ(r.out, "0x00000000\n") << flags;
+        EXPECT_EQ(r.code, 0) << flags;
+    }
+    EXPECT_TRUE(fs::is_empty(m_dir / "unc/srv/Wavelore")) << "the probe files are removed";
+}
+
+// status and simulate change nothing (simulate --apply keeps only the period); run exits
+// 1 when nothing was synchronised.
+TEST_F(SyncCliTest, TimeSyncCommandsChangeOnlyWhatTheyAreFor) {
+    const std::string key = "Software\\Corvent\\ZRSync";
+    const std::string marker = Path("stopped");
+    Run({"reg", "set", key + "\\TimeCommands", "StopTimeServiceCommand", "--sz",
+         "touch " + marker});
+    Run({"reg", "set", key, "TimeServer", "--sz", "timesrv"});
+    Run({"reg", "set", key, "NetworkTimeSyncEnabled", "--dword", "1"});
+    Run({"reg", "set", key, "NetworkTimeSyncAdaptiveAlgorithmEnabled", "--dword", "1"});
+    Run({"sync", "settings"});
+    const std::string before = Run({"reg", "export"}).out;
+
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+    } cases[] = {
+        {{"timesync", "status", "--json"}, 0},
+        {{"timesync", "status"}, 0},
+        {{"timesync", "simulate", "--offsets", "40,40,40"}, 0},
+    };
+    for (const Case& c : cases) {
+        SResult r = Run(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args[1];
+        EXPECT_FALSE(fs::exists(marker)) << c.args[1] << ": the time service was stopped";
+        EXPECT_EQ(Run({"reg", "export"}).out, before) << c.args[1] << " changed the settings";
+    }
+    SResult applied = Run({"timesync", "simulate", "--offsets", "40,40,40", "--apply"});
+    EXPECT_THAT(applied.out, HasSubstr("adjusting sync period to 4 minutes"));
+    EXPECT_EQ(Run({"reg", "get", key, "NetworkTimeSyncPeriodInMinutes"}).out, "4\n");
+
+    Run({"reg", "set", key, "NetworkTimeSyncEnabled", "--dword", "0"});
+    SResult run = Run({"timesync", "run"});
+    EXPECT_EQ(run.out, "0x00000001\n");
+    EXPECT_EQ(run.code, 1) << "nothing was synchronised";
 }
 
 }  // namespace
