@@ -89,8 +89,8 @@ int64_t CManifestRecord::GetQword1() const {
 int64_t CManifestRecord::GetQword2() const {
     return ReadLittleEndian<int64_t>(m_payload + kQword2Offset);
 }
-bool CManifestRecord::IsValid() const {
-    return GetQword1() > 0 && m_payload[0] != 0;
+bool CManifestRecord::IsValidBlock(const uint8_t* block) {
+    return ReadLittleEndian<int64_t>(block + kQword1Offset) > 0 && block[0] != 0;
 }
 
 CManifestHdr::CManifestHdr() {

@@ -42,7 +42,9 @@ class KITROSTER_API CManifestRecord {
     int64_t GetQword1() const;
     int64_t GetQword2() const;
     // A record is valid when qword1 is greater than zero and the name is not empty.
-    bool IsValid() const;
+    bool IsValid() const { return IsValidBlock(m_payload); }
+    // The same test on a 281-byte block, before a record is made of it.
+    static bool IsValidBlock(const uint8_t* block);
 
   private:
     uint8_t m_payload[kManifestBlockSize];
