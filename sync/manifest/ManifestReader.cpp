@@ -253,17 +253,15 @@ HRESULT CZRManifestPersistReader::_readFromFile(const std::string& name) {
     }
     m_mainInfo = kitroster::FileInfo();
     handle->GetInfo(&m_mainInfo);
-    // A buffer for the whole file (up to 64 MiB) makes the read one system call.
-    constexpr uint64_t kMaxBuffer = 64ull * 1024 * 1024;
+    // The records are copied out of blocks of the buffer's default size, which stay in
+    // the processor's cache: a buffer of the whole file would cost as much memory again
+    // as the records, and another pass over it.
     uint64_t size = 0;
-    size_t bufferSize = 0;
-    if (!m_headerOnly && handle->GetSize(&size).ok())
-        bufferSize = static_cast<size_t>(std::min<uint64_t>(size + 1, kMaxBuffer));
-    if (bufferSize < 64 * 1024)
-        bufferSize = 0;
+    if (!m_headerOnly)
+        handle->GetSize(&size);
     m_expectedRecords =
         size > kManifestBlockSize ? (size - kManifestBlockSize) / kManifestBlockSize : 0;
-    CBlockFile file(std::move(handle), bufferSize);
+    CBlockFile file(std::move(handle));
     HRESULT hr = _readAndValidateHeader(&file);
     if (SUCCEEDED(hr)) {
         hr = _readRecordsIntoSet(&file);
