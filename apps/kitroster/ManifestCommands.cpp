@@ -1,6 +1,8 @@
 // manifest write, manifest read: manifests from and to text.
 //   write: records from stdin, one per line NAME<TAB>DWORD<TAB>QWORD1<TAB>QWORD2 (decimal);
-//          prints the result as 0x%08X; exit 0 for S_OK and S_FALSE, 1 otherwise.
+//          prints the result as 0x%08X; exit 0 for S_OK and S_FALSE, 1 otherwise. A name
+//          the file cannot hold whole (over 260 characters, outside Windows-1252) is a
+//          usage error and nothing is written.
 //   read:  prints result, backup and header lines, then the records in the write format,
 //          or one JSON object with --json; exit 0 on success, 1 otherwise.
 #include <cerrno>
@@ -13,6 +15,7 @@
 
 #include "apps/kitroster/Commands.h"
 #include "apps/kitroster/TextEncoding.h"
+#include "platform/env/PathMapping.h"
 #include "sync/manifest/ManifestReader.h"
 #include "sync/manifest/ManifestWriter.h"
 
@@ -52,6 +55,28 @@ bool ParseInteger(const std::string& text, bool isSigned, long long* value) {
     return errno == 0 && *end == '\0';
 }
 
+// `utf8` as the 8-bit text a manifest holds, whole: a character Windows-1252 lacks, a NUL
+// or more than `limit` characters is refused (with the reason), never replaced or cut.
+// Bytes that are not UTF-8 are taken as they are, as for every other argument.
+bool ToManifestText(const std::string& utf8, size_t limit, std::string* text, std::string* why) {
+    if (utf8.find('\0') != std::string::npos) {
+        *why = "holds a NUL character";
+        return false;
+    }
+    std::string replaced;
+    if (!Utf8ToCp1252(utf8, &replaced, '?')) {
+        *text = utf8;
+    } else if (!Utf8ToCp1252(utf8, text)) {
+        *why = "holds a character Windows-1252 does not have";
+        return false;
+    }
+    if (text->size() > limit) {
+        *why = "is longer than " + std::to_string(limit) + " characters";
+        return false;
+    }
+    return true;
+}
+
 int RunWrite(const SManifestOptions& o) {
     auto records = CZRManifestRecordSet::CreateInstance();
     std::string line;
@@ -81,12 +106,21 @@ int RunWrite(const SManifestOptions& o) {
             return UsageError("manifest write: line " + std::to_string(number) +
                               " is not NAME<TAB>DWORD<TAB>QWORD1<TAB>QWORD2");
         }
+        std::string name, why;
+        if (!ToManifestText(fields[0], kManifestTextField - 1, &name, &why)) {
+            return UsageError("manifest write: line " + std::to_string(number) +
+                              ": the record name " + why);
+        }
         records->MoveEnd();
-        records->Insert(
-            CManifestRecord(FromUtf8(fields[0]).GetString(), static_cast<uint32_t>(dword), q1, q2));
+        records->Insert(CManifestRecord(name, static_cast<uint32_t>(dword), q1, q2));
     }
+    // The header keeps its first 260 characters, as the format says; other text is
+    // refused as in record names.
+    std::string header, why;
+    if (!ToManifestText(o.header, o.header.size(), &header, &why))
+        return UsageError("manifest write: the header " + why);
     auto writer = CZRManifestPersistWriter::CreateInstance(
-        o.path, FromUtf8(o.header).GetString(),
+        o.path, header.c_str(),
         NResourceItem::CZRauto_ptr<IZRRecordSet<CManifestRecord>>(records.get()),
         o.acceptEmpty ? 1 : 0, o.commit, o.timeoutMs);
     const HRESULT hr = writer->GetResult();

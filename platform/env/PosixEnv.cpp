@@ -512,8 +512,14 @@ EnvStatus CPosixEnv::LinkFile(const std::string& existing, const std::string& ne
             }
             return EnvStatus::Error(kErrorPathNotFound, err, "link " + existing + " as " + newName);
         }
+        // A file system without second names (FUSE, some network mounts) says so with
+        // one of these; callers then fall back to what they can do without links.
+        if (err == EOPNOTSUPP || err == ENOTSUP || err == ENOSYS) {
+            return EnvStatus::Error(kErrorNotSupported, err,
+                                    "link " + existing + " as " + newName + ": not supported");
+        }
         if (err == EPERM)
-            err = EACCES;  // link(2) refuses folders with EPERM
+            err = EACCES;  // link(2) refuses folders with EPERM, and FAT refuses every file
         return EnvStatus::FromErrno(err, "link " + existing + " as " + newName);
     }
     return EnvStatus::Ok();

@@ -19,8 +19,7 @@
 
 class CBlockFile {
   public:
-    // `bufferSize` 0 means the default (256 KiB); a reader that knows the file's size
-    // asks for one more byte than that, so that the whole file comes with one read.
+    // `bufferSize` 0 means the default (256 KiB).
     explicit CBlockFile(std::unique_ptr<kitroster::IFile> file, size_t bufferSize = 0);
     CBlockFile(const CBlockFile&) = delete;
     CBlockFile& operator=(const CBlockFile&) = delete;

@@ -19,6 +19,7 @@ ManifestNames DeriveManifestNames(const std::string& path) {
     names.temporary = WithExtension(split, "mfp");
     names.link = WithExtension(split, "mfl");
     names.recovery = WithExtension(split, "mfr");
+    names.lock = WithExtension(split, "mfk");
     return names;
 }
 

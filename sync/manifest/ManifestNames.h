@@ -13,6 +13,7 @@ struct ManifestNames {
     std::string temporary;
     std::string link;
     std::string recovery;  // D\B.mfr: the backup copied by a reader before it becomes main
+    std::string lock;      // D\B.mfk: the lock of writers and restoring readers, never written
 };
 
 ManifestNames DeriveManifestNames(const std::string& path);

@@ -6,9 +6,13 @@
 //     `timeoutMs` has passed, then reported as 0x80070020;
 //   - a missing file (0x80070002, 0x80070003) and an unknown header (0x80041001) are
 //     reported as they are;
+//   - a main file that is a symbolic link is refused (E_ACCESSDENIED, logged);
 //   - any other failure counts as corruption: the backup (.mf2) is put in place of the
 //     main file and read once more; UsedBackup() then tells that records written by the
-//     last write are missing.
+//     last write are missing. The restore holds the writers' lock (D\B.mfk), waiting for
+//     it as for a held file, and gives way when a writer has replaced the corrupt main
+//     file meanwhile; a backup that is a symbolic link is not used (E_ACCESSDENIED). The
+//     copy takes the owner of the main file and no wider mode than either file had.
 // Afterwards the reader only holds the results of its last attempt.
 //
 // A full read shares the file with readers only; a header-only read shares it with
@@ -18,13 +22,16 @@
 
 #include "base/KitrosterExport.h"
 
+#include <memory>
 #include <string>
 
 #include "catalogue/ZRunknown.h"
+#include "platform/env/Env.h"
 #include "sync/SyncResult.h"
 #include "sync/manifest/ManifestContainer.h"
 
 class CBlockFile;
+struct ManifestNames;
 
 class IManifestPersistReader {
   public:
@@ -56,10 +63,14 @@ class KITROSTER_API CZRManifestPersistReader : public NResourceItem::CZRunknown,
     HRESULT _readFromFile(const std::string& name);
     HRESULT _readAndValidateHeader(CBlockFile* file);
     HRESULT _readRecordsIntoSet(CBlockFile* file);
-    // Puts a copy of the backup in place of the main file (through a sibling file and
-    // one rename, so that the main name never names a half-copied file).
-    bool _restoreBackup(const std::string& backup, const std::string& recovery,
-                        const std::string& main);
+    // Takes the writers' lock, waiting for it as for a held file.
+    HRESULT _lockForRestore(const std::string& lockPath,
+                            std::unique_ptr<kitroster::IFileLock>* lock);
+    // Whether the main file is no longer the one the last attempt read.
+    bool _mainReplaced(const std::string& main);
+    // Puts a copy of the backup in place of the main file; E_ACCESSDENIED for a backup
+    // that is a symbolic link.
+    HRESULT _restoreBackup(const ManifestNames& names);
 
     NResourceItem::CZRauto_ptr<CZRManifestContainer> m_container;
     HRESULT m_result = E_UNEXPECTED;
@@ -68,5 +79,7 @@ class KITROSTER_API CZRManifestPersistReader : public NResourceItem::CZRunknown,
     bool m_validateRecords;
     bool m_usedBackup = false;
     std::string m_headerText;
+    bool m_mainIsLink = false;
+    kitroster::FileInfo m_mainInfo;  // the main file as the last attempt opened it
     uint64_t m_expectedRecords = 0;  // from the file's size, to size the record set once
 };

@@ -8,7 +8,6 @@ const uint8_t kManifestSchemaId[16] = {0x76, 0x9D, 0xF4, 0x87, 0x5F, 0x3B, 0x41,
 namespace {
 
 constexpr size_t kDwordOffset = 261;
-constexpr size_t kQword1Offset = 265;
 constexpr size_t kQword2Offset = 273;
 constexpr size_t kVersionOffset = 16;
 constexpr size_t kHeaderTextOffset = 20;
@@ -46,17 +45,12 @@ CManifestRecord::CManifestRecord() {
     std::memset(m_payload, 0, sizeof m_payload);
 }
 
-CManifestRecord::CManifestRecord(const uint8_t* block) {
-    std::memcpy(m_payload, block, sizeof m_payload);
-    m_payload[kManifestTextField - 1] = 0;
-}
-
 CManifestRecord::CManifestRecord(const std::string& name, uint32_t dword, int64_t qword1,
                                  int64_t qword2) {
     std::memset(m_payload, 0, sizeof m_payload);
     StoreText(m_payload, name.c_str());
     WriteLittleEndian(m_payload + kDwordOffset, dword);
-    WriteLittleEndian(m_payload + kQword1Offset, qword1);
+    WriteLittleEndian(m_payload + kManifestQword1Offset, qword1);
     WriteLittleEndian(m_payload + kQword2Offset, qword2);
 }
 
@@ -71,8 +65,6 @@ CManifestRecord& CManifestRecord::operator=(const CManifestRecord& other) {
     return *this;
 }
 
-CManifestRecord::~CManifestRecord() = default;
-
 void CManifestRecord::CopyTo(uint8_t* block) const {
     std::memcpy(block, m_payload, sizeof m_payload);
 }
@@ -84,13 +76,10 @@ uint32_t CManifestRecord::GetDword() const {
     return ReadLittleEndian<uint32_t>(m_payload + kDwordOffset);
 }
 int64_t CManifestRecord::GetQword1() const {
-    return ReadLittleEndian<int64_t>(m_payload + kQword1Offset);
+    return ReadLittleEndian<int64_t>(m_payload + kManifestQword1Offset);
 }
 int64_t CManifestRecord::GetQword2() const {
     return ReadLittleEndian<int64_t>(m_payload + kQword2Offset);
-}
-bool CManifestRecord::IsValid() const {
-    return GetQword1() > 0 && m_payload[0] != 0;
 }
 
 CManifestHdr::CManifestHdr() {

@@ -6,6 +6,7 @@
 #include "sync/SyncLog.h"
 #include "sync/TickElapsed.h"
 #include "sync/manifest/BlockFile.h"
+#include "sync/manifest/ManifestFiles.h"
 #include "sync/manifest/ManifestNames.h"
 #include "sync/manifest/ManifestRecordSet.h"
 
@@ -76,13 +77,30 @@ HRESULT CZRManifestPersistWriter::_writeToFile(const std::string& path, const ch
     // The writer replaces exactly the file it was given; the other names follow its folder
     // and base name.
     names.main = path;
+    if (IsManifestWorkingName(path)) {
+        ZRSYNC_LOG(kModule, ZRLOG_FAILURE,
+                   "CZRManifestPersistWriter::writeToFile() - refusing a working file name as "
+                   "the manifest: %s",
+                   path.c_str());
+        return E_INVALIDARG;
+    }
+    // Writers take turns: a second writer waits (the retry of the constructor) instead of
+    // meeting the first one's working files half way.
+    std::unique_ptr<kitroster::IFileLock> lock;
+    if (EnvStatus locked = env->LockFile(names.lock, &lock); !locked.ok()) {
+        if (locked.error() == kitroster::kErrorLockViolation)
+            return HRESULT_SHARING_VIOLATION;
+        return AssignFailedHRESULT(
+            locked, "CZRManifestPersistWriter::writeToFile() - failed to open file for writing");
+    }
+    kitroster::FileInfo mainInfo;
+    bool haveMain = false;
+    if (HRESULT inspected = _inspectMain(names.main, &mainInfo, &haveMain); FAILED(inspected))
+        return inspected;
 
-    kitroster::OpenOptions options;
-    options.access = kitroster::kAccessRead | kitroster::kAccessWrite;
-    options.share = kitroster::kShareNone;
-    options.disposition = kitroster::FileDisposition::kCreateAlways;
     std::unique_ptr<kitroster::IFile> handle;
-    EnvStatus opened = env->OpenFile(names.temporary, options, &handle);
+    EnvStatus opened =
+        CreateWorkingFile(env, names.temporary, haveMain ? &mainInfo : nullptr, &handle);
     if (!opened.ok()) {
         return AssignFailedHRESULT(
             opened, "CZRManifestPersistWriter::writeToFile() - failed to open file for writing");
@@ -101,30 +119,75 @@ HRESULT CZRManifestPersistWriter::_writeToFile(const std::string& path, const ch
 
     const bool publish =
         hr == S_OK || (hr == S_FALSE && (m_acceptNoRecords == 1 || records->IsEmpty()));
+    bool published = false;
     if (publish) {
-        HRESULT published = _publish(names);
-        if (FAILED(published))
-            hr = published;
+        HRESULT result = _publish(names, haveMain, &published);
+        if (FAILED(result))
+            hr = result;
     }
     // Closed only now: while open, the temporary file is locked against other writers.
     EnvStatus closed = file.Close();
-    if (!closed.ok() && SUCCEEDED(hr)) {
-        hr = AssignFailedHRESULT(closed,
-                                 "CZRManifestPersistWriter::writeToFile() - failed to fclose()");
+    if (!closed.ok()) {
+        if (published) {
+            // The data was handed over in full before publishing; the new generation stands.
+            ZRSYNC_LOG(kModule, ZRLOG_WARNING,
+                       "CZRManifestPersistWriter::writeToFile() - failed to fclose() after "
+                       "publishing (0x%lx)",
+                       static_cast<unsigned long>(ZRSYNC::HResultFromEnv(closed)));
+        } else if (SUCCEEDED(hr)) {
+            hr = AssignFailedHRESULT(closed,
+                                     "CZRManifestPersistWriter::writeToFile() - failed to "
+                                     "fclose()");
+        }
     }
-    if (!publish || FAILED(hr))
+    if (!published)
         env->DeleteFile(names.temporary);
     return hr;
 }
 
-HRESULT CZRManifestPersistWriter::_publish(const ManifestNames& names) {
+HRESULT CZRManifestPersistWriter::_inspectMain(const std::string& main, kitroster::FileInfo* info,
+                                               bool* present) {
     Env* env = GetEnv();
+    std::unique_ptr<kitroster::IFile> file;
+    bool isLink = false;
+    EnvStatus opened = OpenManifestForReading(
+        env, main, kitroster::kShareRead | kitroster::kShareWrite | kitroster::kShareDelete, &file,
+        &isLink);
     // Only "not found" means the main file is absent: a failed test of an existing file
     // must not cost the backup.
-    if (!IsNotFound(env->Access(names.main, kitroster::kAccessExists))) {
+    if (IsNotFound(opened))
+        return S_OK;
+    if (isLink) {
+        // Made the backup, a link would later be copied, with its target's contents, into
+        // the main file.
+        ZRSYNC_LOG(kModule, ZRLOG_FAILURE,
+                   "CZRManifestPersistWriter::writeToFile() - the manifest is a symbolic link, "
+                   "not replaced: %s",
+                   main.c_str());
+        return E_ACCESSDENIED;
+    }
+    if (opened.error() == kitroster::kErrorSharingViolation)
+        return HRESULT_SHARING_VIOLATION;
+    if (opened.ok())
+        opened = file->GetInfo(info);
+    if (!opened.ok()) {
+        return AssignFailedHRESULT(
+            opened, "CZRManifestPersistWriter::writeToFile() - failed to open file for writing");
+    }
+    *present = true;
+    return S_OK;
+}
+
+HRESULT CZRManifestPersistWriter::_publish(const ManifestNames& names, bool haveMain,
+                                           bool* published) {
+    Env* env = GetEnv();
+    if (haveMain) {
         // A second name left by a writer that died here is stale.
         env->DeleteFile(names.link);
-        if (!env->LinkFile(names.main, names.link).ok())
+        EnvStatus linked = env->LinkFile(names.main, names.link);
+        if (!linked.ok() && LinksUnsupported(linked))
+            return _publishByRenames(names, published);
+        if (!linked.ok())
             return HRESULT_SHARING_VIOLATION;
         if (EnvStatus moved = env->MoveFile(names.link, names.backup, true); !moved.ok()) {
             env->DeleteFile(names.link);
@@ -141,11 +204,36 @@ HRESULT CZRManifestPersistWriter::_publish(const ManifestNames& names) {
         return AssignFailedHRESULT(
             renamed, "CZRManifestPersistWriter::writeToFile() - failed to rename tmpPath");
     }
+    *published = true;
+    return _syncFolder(names);
+}
+
+HRESULT CZRManifestPersistWriter::_publishByRenames(const ManifestNames& names, bool* published) {
+    Env* env = GetEnv();
+    // Without second names the main file becomes the backup by a rename, and the main
+    // name is absent until the temporary file takes it.
+    if (!env->MoveFile(names.main, names.backup, true).ok())
+        return HRESULT_SHARING_VIOLATION;
+    if (EnvStatus renamed = env->MoveFile(names.temporary, names.main, true); !renamed.ok()) {
+        HRESULT hr = AssignFailedHRESULT(
+            renamed, "CZRManifestPersistWriter::writeToFile() - failed to rename tmpPath");
+        if (!env->MoveFile(names.backup, names.main, false).ok()) {
+            ZRSYNC_LOG(kModule, ZRLOG_FAILURE,
+                       "CZRManifestPersistWriter::writeToFile() - fatal fault attempting to "
+                       "recovery previous manifest file!");
+        }
+        return hr;
+    }
+    *published = true;
+    return _syncFolder(names);
+}
+
+HRESULT CZRManifestPersistWriter::_syncFolder(const ManifestNames& names) {
     // Only the commit variant forces data to disk; syncing the folder without the file
     // would make a name durable whose contents may not be.
     if (!m_commit)
         return S_OK;
-    if (EnvStatus synced = env->SyncDirectory(names.folder); !synced.ok()) {
+    if (EnvStatus synced = GetEnv()->SyncDirectory(names.folder); !synced.ok()) {
         return AssignFailedHRESULT(
             synced, "CZRManifestPersistWriter::writeToFile() - failed to sync the folder");
     }

@@ -2,17 +2,21 @@
 // one as the backup.
 //
 // Constructing the writer does the whole write, retrying every 50 ms while another
-// process holds the temporary file or the main file cannot become the backup, until
-// `timeoutMs` has passed. The sequence keeps the main name present at every instant:
-//   1. write the header and records to the temporary file (D\B.mfp), denying all other
-//      access, flush it, and with `commit` force it to disk;
+// writer holds the manifest lock (D\B.mfk) or the temporary file, or the main file cannot
+// become the backup, until `timeoutMs` has passed. Under the lock, the sequence keeps the
+// main name present at every instant:
+//   1. create the temporary file (D\B.mfp) exclusively, never through a link, with the
+//      owner and mode of the main file it will replace; write the header and records,
+//      flush, and with `commit` force it to disk;
 //   2. give the main file a second name (D\B.mfl) and rename that over the backup
 //      (D\B.mf2), so the previous generation becomes the backup without the main name
-//      ever going away (without a main file, a stale backup is deleted instead);
+//      ever going away (without a main file, a stale backup is deleted instead); where the
+//      file system keeps no second names, the main file is renamed to the backup;
 //   3. rename the temporary file over the main file, then sync the folder.
-// The temporary file stays open, and so locked against other writers, until it has been
-// published; a second writer can therefore never truncate it between its close and its
-// rename.
+// A main file that is a symbolic link is refused (E_ACCESSDENIED, logged), and so is a
+// target with a working file's extension (E_INVALIDARG). The temporary file stays open,
+// with its share mode denying all, until it has been published; a failure to close it
+// after that is logged, as the new generation already stands.
 // Results: S_OK; S_FALSE when no records were stored (published when the set is empty or
 // `acceptNoRecords` is 1); E_POINTER without a record set; otherwise the failed step's
 // result (see ErrorMapping.h). A failure before step 3 leaves the main and backup files
@@ -32,6 +36,9 @@
 
 class CBlockFile;
 struct ManifestNames;
+namespace kitroster {
+struct FileInfo;
+}
 
 class IManifestPersistWriter {
   public:
@@ -60,8 +67,13 @@ class KITROSTER_API CZRManifestPersistWriter : public NResourceItem::CZRunknown,
                          IZRRecordSet<CManifestRecord>* records);
     HRESULT _writeHeader(CBlockFile* file, const char* headerText);
     HRESULT _writeSet(CBlockFile* file, IZRRecordSet<CManifestRecord>* records);
-    // Steps 2 and 3 of the sequence.
-    HRESULT _publish(const ManifestNames& names);
+    // Whether the main file exists, and its owner and mode; a link is refused.
+    HRESULT _inspectMain(const std::string& main, kitroster::FileInfo* info, bool* present);
+    // Steps 2 and 3 of the sequence; `*published` once the main name holds the new file.
+    HRESULT _publish(const ManifestNames& names, bool haveMain, bool* published);
+    // The same where the file system keeps no second names: two plain renames.
+    HRESULT _publishByRenames(const ManifestNames& names, bool* published);
+    HRESULT _syncFolder(const ManifestNames& names);
 
     unsigned long m_timeoutMs;
     unsigned long m_acceptNoRecords;

@@ -95,6 +95,8 @@ TEST_F(ManifestReaderTest, EdgeCasesOfTheMainFile) {
         {"empty name", header + RecordBlock("", 3), true, true, S_OK, true, 2, nullptr},
         {"empty name, not validated", header + RecordBlock("", 3), true, false, S_OK, false, 1,
          nullptr},
+        {"invalid record, no backup: the valid ones stay", good + RecordBlock("", 3), false, true,
+         ZRSYNC_E_CORRUPT_DATA, false, 1, "found corrupt record data"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -9,6 +9,7 @@
 #include "platform/app/KitrosterApp.h"
 #include "testing/env/TempDir.h"
 #include "testing/env/TestEnv.h"
+#include "testing/log/LogCapture.h"
 #include "sync/ErrorMapping.h"
 #include "tests/sync/ManifestTestSupport.h"
 #include "tests/sync/SyncTestServices.h"
@@ -91,8 +92,9 @@ TEST_P(ManifestWriterFaultTest, EveryCallFailingOnceKeepsAWholeGeneration) {
             }
             EXPECT_EQ(hr, ZRSYNC::HResultFromWin32(error));
             // Only a failure after the new file took the main name leaves it there (the
-            // folder sync, the final close); the previous generation is then the backup.
-            const bool afterPublish = op == EnvOp::kSyncDirectory || op == EnvOp::kClose;
+            // folder sync; a failed final close is only logged); the previous generation is
+            // then the backup.
+            const bool afterPublish = op == EnvOp::kSyncDirectory;
             EXPECT_EQ(now.records, afterPublish ? m_new : m_old);
             if (afterPublish) {
                 EXPECT_EQ(BackupSize(), (1 + m_old.size()) * kManifestBlockSize);
@@ -116,6 +118,61 @@ TEST_P(ManifestWriterFaultTest, CrashAtEveryCallLeavesTheMainName) {
         ReadResult now = Read(m_main);
         ASSERT_EQ(now.hr, S_OK);
         EXPECT_TRUE(now.records == m_old || now.records == m_new);
+    }
+}
+
+// Where the file system keeps no second names, the write publishes by two plain renames;
+// a failed close after publishing leaves the new generation standing.
+TEST_P(ManifestWriterFaultTest, PublishingWithoutHardLinks) {
+    using kitroster::kErrorAccessDenied;
+    using kitroster::kErrorDiskFull;
+    struct Case {
+        const char* what;
+        uint32_t linkError;  // every LinkFile fails with it; 0: links work
+        EnvOp failOp;
+        const char* failPath;
+        uint32_t failError;
+        bool failAlways;
+        HRESULT hr;
+        bool newIsMain;
+        const char* log;
+    };
+    const Case cases[] = {
+        {"EPERM", kErrorAccessDenied, EnvOp::kCount, "", 0, false, S_OK, true, nullptr},
+        {"ENOTSUP", kitroster::kErrorNotSupported, EnvOp::kCount, "", 0, false, S_OK, true,
+         nullptr},
+        {"EXDEV", kitroster::kErrorNotSameDevice, EnvOp::kCount, "", 0, false, S_OK, true, nullptr},
+        {"EPERM, the temporary file cannot take the main name", kErrorAccessDenied,
+         EnvOp::kMoveFile, "cat.mfp", kErrorDiskFull, false,
+         ZRSYNC::HResultFromWin32(kErrorDiskFull), false, "failed to rename tmpPath"},
+        {"EPERM, the main file cannot become the backup", kErrorAccessDenied, EnvOp::kMoveFile,
+         "cat.mfs", kErrorAccessDenied, true, HRESULT_SHARING_VIOLATION, false, "TIMEOUT EXPIRED"},
+        {"links work, the close after publishing fails", 0, EnvOp::kClose, "cat.mfp",
+         kitroster::kErrorIoDevice, false, S_OK, true, "failed to fclose() after publishing"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Reset();
+        if (c.linkError)
+            m_env.FailFrom(EnvOp::kLinkFile, 1, c.linkError);
+        if (c.failOp != EnvOp::kCount && c.failAlways)
+            m_env.FailFrom(c.failOp, 1, c.failError, c.failPath);
+        else if (c.failOp != EnvOp::kCount)
+            m_env.FailNth(c.failOp, 1, c.failError, c.failPath);
+        CLogCapture log("ZRSYNC_ZRSYNCCOMMON=0x2d");
+        EXPECT_EQ(WriteNew(), c.hr);
+        if (c.log) {
+            EXPECT_TRUE(log.Contains(c.log));
+        }
+        m_env.ClearFaults();
+        ReadResult now = Read(m_main);
+        ASSERT_EQ(now.hr, S_OK);
+        EXPECT_EQ(now.records, c.newIsMain ? m_new : m_old);
+        if (c.newIsMain) {
+            EXPECT_EQ(BackupSize(), (1 + m_old.size()) * kManifestBlockSize);
+        }
+        for (const char* ext : {"mfp", "mfl"})
+            EXPECT_FALSE(m_env.FileExists(m_dir.Path(std::string("cat.") + ext))) << ext;
     }
 }
 

@@ -94,6 +94,40 @@ TEST_F(SyncCliTest, ManifestWriteAndRead) {
     EXPECT_EQ(badFolder.code, 1);
 }
 
+TEST_F(SyncCliTest, ManifestWriteRefusesWhatItCannotStoreWhole) {
+    struct Case {
+        const char* what;
+        std::string target;
+        std::string input;
+        int code;
+        std::string out;  // the result line, when the writer ran
+    };
+    const std::string name260(260, 'n');
+    const Case cases[] = {
+        {"260 characters", "cat.mfs", name260 + "\t1\t1\t1\n", 0, "0x00000000\n"},
+        {"Windows-1252 text", "cat.mfs", "caf\xC3\xA9 \xE2\x82\xAC\t1\t1\t1\n", 0, "0x00000000\n"},
+        {"261 characters", "cat.mfs", name260 + "x\t1\t1\t1\n", 2, ""},
+        {"Japanese", "cat.mfs", "\xE3\x83\xA6\xE3\x83\xBC\t1\t1\t1\n", 2, ""},
+        {"Cyrillic", "cat.mfs", "\u041Ea\t1\t1\t1\n", 2, ""},
+        {"backup name", "site.mf2", "a\t1\t1\t1\n", 1, "0x80070057\n"},
+        {"temporary name", "site.mfp", "a\t1\t1\t1\n", 1, "0x80070057\n"},
+        {"link name", "site.mfl", "a\t1\t1\t1\n", 1, "0x80070057\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove(Path(c.target));
+        SResult w = Run({"manifest", "write", Path(c.target)}, c.input);
+        EXPECT_EQ(w.code, c.code);
+        EXPECT_EQ(w.out, c.out);
+        EXPECT_EQ(fs::exists(Path(c.target)), c.code == 0);
+        if (c.code == 0) {
+            nlohmann::json j =
+                nlohmann::json::parse(Run({"manifest", "read", Path(c.target), "--json"}).out);
+            EXPECT_EQ(j["records"][0]["name"].get<std::string>() + "\t1\t1\t1\n", c.input);
+        }
+    }
+}
+
 TEST_F(SyncCliTest, SettingsAndChecks) {
     nlohmann::json s = nlohmann::json::parse(Run({"sync", "settings", "--json"}).out);
     EXPECT_EQ(s["CentralServer"], "(local)");
