@@ -31,7 +31,8 @@ struct SKeyRule {
     std::function<std::string(const SStored&)> written;
 };
 
-// Stored text of every kind the dialogs meet: outside every list, odd, empty.
+// The catalogue the lists are filled from: a resource of each listed kind and some of kinds
+// no list offers (a legacy server, a camera subtype, a microphone).
 CZRauto_ptr<IKitroster> Site() {
     return MakeCatalogue({
         {"SRV1", "SERVER_MPEG4", "SERVER=vs1;"},
