@@ -2,6 +2,7 @@
 
 #include "catalogue/queries/RoomAssemblies.h"
 #include "editor_ui/EditorTable.h"
+#include "editor_ui/StoredChoice.h"
 #include "resources/dialogs/ControlIds.h"
 #include "resources/strings/StringTable.h"
 
@@ -61,6 +62,11 @@ void CConnCompositeVideoDlg::_fill_lists() {
         for (const CString& id : cameras)
             list->AddString(id);
     }
+    // A reference the lists do not offer (a legacy server, a resource of another kind or
+    // one not in the catalogue) is shown and kept until another entry is chosen.
+    OfferStoredValue(GetComboBox(IDC_ASSY_SERVER), m_resServer);
+    OfferStoredValue(GetComboBox(IDC_ASSY_CAMERA), m_resCamera);
+    OfferStoredValue(GetComboBox(IDC_ASSY_CAMERA2), m_resCamera2);
 }
 
 void CConnCompositeVideoDlg::DoDataExchange(CDataExchange* pDX) {

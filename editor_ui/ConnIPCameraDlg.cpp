@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "catalogue/queries/DefaultPasswords.h"
+#include "editor_ui/StoredChoice.h"
 #include "editor_ui/WebAddress.h"
 #include "platform/kxcommon/KXCommon.h"
 #include "resources/dialogs/ControlIds.h"
@@ -72,6 +73,8 @@ BOOL CConnIPCameraDlg::OnInitDialog() {
         m_frameRate.Format("%d", rate);
     else
         m_frameRate = "default";
+    // A rate the list does not hold (12, say) is shown and kept unless another is chosen.
+    OfferStoredValue(GetComboBox(IDC_CAMERA_FRAMERATE), m_frameRate);
 
     value.Empty();
     _get("SHOW_PTZ", value);

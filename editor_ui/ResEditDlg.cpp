@@ -5,6 +5,7 @@
 #include "catalogue/queries/IdentifierCheck.h"
 #include "dialog_framework/ModuleState.h"
 #include "editor_ui/EditorTable.h"
+#include "editor_ui/StoredChoice.h"
 #include "resources/dialogs/ControlIds.h"
 #include "resources/strings/StringTable.h"
 
@@ -83,6 +84,8 @@ void CResEditDlg::populateTypeCombo() {
             m_typeFilter->Has(twoLevel))
             combo->AddString(type);
     }
+    // A stored type the table (or the filter) does not offer is shown and kept as it is.
+    OfferStoredValue(combo, m_type);
 }
 
 void CResEditDlg::adjustForReadOnly() {
