@@ -5,6 +5,7 @@
 
 #include "catalogue/BarList.h"
 #include "catalogue/CatalogueContext.h"
+#include "catalogue/CatalogueFolder.h"
 #include "catalogue/ResPropertyBag.h"
 #include "catalogue/ResourceItemPersist.h"
 #include "platform/app/KitrosterApp.h"
@@ -95,6 +96,16 @@ bool CKitrosterFactory::Load() {
 
     std::string text;
     for (const std::string& name : names) {
+        // Joined to the folder, such a name would reach another file (another site's,
+        // with enough "..\"): it is reported and nothing is ever done with it.
+        if (!IsUsableListedName(name)) {
+            ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Load() skipped '%s' in %s: %s",
+                   name.c_str(), m_folder.GetString(), kUnusableListedNameReason);
+            m_skipped.push_back(CString(name));
+            m_skipReasons.push_back(kUnusableListedNameReason);
+            allRead = false;
+            continue;
+        }
         const CString path = JoinCataloguePath(m_folder, CString(name));
         SFileState file;
         file.name = name;
