@@ -1,7 +1,7 @@
 #include "catalogue/CatalogueLock.h"
 
 #include "catalogue/CatalogueContext.h"
-#include "common/SplitPath.h"
+#include "catalogue/CatalogueFolder.h"
 #include "platform/app/KitrosterApp.h"
 
 namespace NResourceItem {
@@ -21,8 +21,8 @@ std::unique_ptr<CCatalogueLock> CCatalogueLock::Acquire(const CString& folder, u
                                                         CString* error) {
     kitroster::Env* env = GetKitrosterApp().GetEnv();
     const CString path = JoinCataloguePath(folder, kLockFileName);
-    if (!SplitPath(path).CreateFolder()) {
-        error->Format("the catalogue folder '%s' cannot be created", folder.GetString());
+    if (!CatalogueFolderExists(folder)) {
+        error->Format("the catalogue folder '%s' does not exist", folder.GetString());
         return nullptr;
     }
     const uint32_t start = env->GetTickCount();

@@ -22,7 +22,8 @@ class KITROSTER_API CCatalogueLock {
     // How long writers wait for each other by default.
     static constexpr uint32_t kDefaultWaitMs = 10000;
 
-    // Takes the lock of `folder` (created when missing), waiting up to `waitMs` on the
+    // Takes the lock of `folder` (which must exist: a folder that vanished is not made
+    // again behind the person's back), waiting up to `waitMs` on the
     // Env's clock. `onWait` (may be empty) is called once when the lock is busy, so that a
     // person sees why nothing happens. Null, with `*error` saying why, when the lock could
     // not be taken in time or the folder cannot hold it.

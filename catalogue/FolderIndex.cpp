@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalogue/CatalogueContext.h"
+#include "catalogue/CatalogueFolder.h"
 #include "catalogue/ResourceItemPersist.h"
 #include "platform/app/KitrosterApp.h"
 #include "platform/env/Env.h"
@@ -103,6 +104,8 @@ bool _refresh(kitroster::Env* env, const CString& folder, CFolderState* state) {
         const bool stated = file.stated;
         if (stated && info.isDirectory)
             continue;  // Load cannot open a folder either
+        if (!IsUsableListedName(name))
+            continue;  // Load skips it too; joined to the folder it would name another file
         CFileEntry& entry = state->entries[name];
         const bool known = entry.seen != 0;
         if (!stated || !known || !entry.settled || entry.size != info.size ||

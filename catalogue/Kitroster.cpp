@@ -5,6 +5,7 @@
 
 #include "catalogue/BarList.h"
 #include "catalogue/CatalogueContext.h"
+#include "catalogue/CatalogueFolder.h"
 #include "catalogue/ResPropertyBag.h"
 #include "catalogue/ResourceItemPersist.h"
 #include "platform/app/KitrosterApp.h"
@@ -24,6 +25,20 @@ constexpr const char* kResourceFilePattern = "_RES_*.zrr";
 std::string FileNameOf(const std::string& path) {
     const size_t separator = path.find_last_of("\\/");
     return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+// Replaces one file of the catalogue folder. Unlike an item's own Write, the folder is
+// never made here: one that vanished since Load stays gone rather than coming back with
+// only the files this Save writes.
+bool WriteCatalogueFile(const CString& path, const std::string& text) {
+    const kitroster::EnvStatus status =
+        kitroster::WriteFileAtomically(GetKitrosterApp().GetEnv(), path.str(), text);
+    if (!status.ok()) {
+        ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Save() cannot write %s: %s",
+               path.GetString(), status.ToString().c_str());
+        return false;
+    }
+    return true;
 }
 
 CString Upper(const CString& text) {
@@ -95,6 +110,16 @@ bool CKitrosterFactory::Load() {
 
     std::string text;
     for (const std::string& name : names) {
+        // Joined to the folder, such a name would reach another file (another site's,
+        // with enough "..\"): it is reported and nothing is ever done with it.
+        if (!IsUsableListedName(name)) {
+            ZR_LOG(s_log, ZRLOG_FAILURE, "CKitrosterFactory::Load() skipped '%s' in %s: %s",
+                   name.c_str(), m_folder.GetString(), kUnusableListedNameReason);
+            m_skipped.push_back(CString(name));
+            m_skipReasons.push_back(kUnusableListedNameReason);
+            allRead = false;
+            continue;
+        }
         const CString path = JoinCataloguePath(m_folder, CString(name));
         SFileState file;
         file.name = name;
@@ -157,6 +182,12 @@ bool CKitrosterFactory::_save(bool allOrNothing) {
         m_folder = GetCatalogueFolder();
     // Every file that changes is formatted once; the same text is written and remembered.
     const std::vector<SPendingWrite> writes = _choose_writes();
+    // The catalogue folder is made when the site is set up (the tool's add does it under
+    // an existing settings root); a Save into a folder that is gone changes nothing.
+    if ((!writes.empty() || !m_deleted.empty()) && !CatalogueFolderExists(m_folder)) {
+        _fail(m_folder, "does not exist; nothing was saved");
+        return true;
+    }
     // A resource refused a file (a file it may not take, an identifier that cannot be a
     // file name) counts as a failed write: its old file must not be removed either.
     bool writeFailed = !m_saveFailures.empty();
@@ -226,7 +257,7 @@ bool CKitrosterFactory::_save(bool allOrNothing) {
     if (writeFailed && allOrNothing) {
         for (auto it = undo.rbegin(); it != undo.rend(); ++it) {
             const bool restored =
-                it->existed ? CResourceItemPersistFactory::WriteResourceText(it->path, it->text)
+                it->existed ? WriteCatalogueFile(it->path, it->text)
                             : GetKitrosterApp().GetEnv()->DeleteFile(it->path.str()).ok() ||
                                   !GetKitrosterApp().GetEnv()->FileExists(it->path.str());
             if (!restored)
@@ -383,7 +414,7 @@ bool CKitrosterFactory::_write_file(const SPendingWrite& write) {
     }
     if (!_unchanged_on_disk(write.fileKey, write.path))
         return false;
-    if (!CResourceItemPersistFactory::WriteResourceText(write.path, write.text)) {
+    if (!WriteCatalogueFile(write.path, write.text)) {
         _fail(write.path, "could not be written");
         return false;
     }

@@ -38,7 +38,8 @@ class KITROSTER_API IKitroster {
     // back to its loaded state is saved too, and an unchanged one is not written twice).
     // Failures are logged (0x08, "KITROSTER"): a failed write or deletion is tried again
     // by the next Save. The result is always true. Items whose identifier cannot safely be
-    // a file name are skipped and logged.
+    // a file name are skipped and logged. The catalogue folder is never made here: when it
+    // does not exist, nothing is written and the folder is reported as the failure.
     virtual bool Save() = 0;
     // False for an empty handle or an empty identifier. A present identifier is replaced
     // in place.

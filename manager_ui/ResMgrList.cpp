@@ -1,6 +1,8 @@
 // CResMgrDlg: construction, opening, the list and its selection, the notifications, the
 // keyboard, the periodic update and the title.
 #include "base/CString.h"
+#include "catalogue/CatalogueContext.h"
+#include "catalogue/CatalogueFolder.h"
 #include "catalogue/queries/FilterPresets.h"
 #include "catalogue/queries/Visibility.h"
 #include "dialog_framework/ModuleState.h"
@@ -100,6 +102,17 @@ void CResMgrDlg::loadResources() {
     m_resMgr = CKitrosterFactory::CreateInstance();
     // A failed load leaves what could be read, possibly nothing: the list shows that.
     m_resMgr->Load();
+    // A missing folder loads as an empty catalogue; an empty list alone would read as a
+    // site without resources. Save refuses to make the folder again.
+    const CString folder = GetCatalogueFolder();
+    if (!CatalogueFolderExists(folder)) {
+        CString text;
+        text.Format(
+            "The catalogue folder %s does not exist, so no resources can be shown. Changes "
+            "cannot be saved until the folder is back.",
+            folder.GetString());
+        MessageBox(text, "Catalogue Folder Missing", MB_OK | MB_ICONERROR);
+    }
 }
 
 void CResMgrDlg::updateResourceList() {

@@ -1,10 +1,12 @@
 #include "apps/kitroster/CommandContext.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
 #include "apps/kitroster/TextEncoding.h"
 #include "catalogue/CatalogueContext.h"
+#include "catalogue/CatalogueFolder.h"
 #include "platform/app/KitrosterApp.h"
 #include "platform/env/Env.h"
 #include "platform/env/PathMapping.h"
@@ -19,15 +21,31 @@ using NResourceItem::IKitroster;
 
 namespace {
 
-// The catalogue folder as a person finds it on this machine ("site/SettingsGeneral"), in
+// How many skipped files the warning names; doctor lists every one.
+constexpr size_t kMaxSkippedNamesShown = 20;
+
+// A path as a person finds it on this machine ("site/SettingsGeneral/_RES_X.zrr"), in
 // the catalogue's 8-bit text so that Report converts it once.
-CString NativeCatalogueFolder() {
-    const CString folder = NResourceItem::GetCatalogueFolder();
+CString NativePath(const CString& path) {
     std::string native;
-    if (!GetKitrosterApp().GetEnv()->ToNativePath(folder.str(), &native).ok())
-        return folder;
+    if (!GetKitrosterApp().GetEnv()->ToNativePath(path.str(), &native).ok())
+        return path;
     std::string text;
     return CString(kitroster::Utf8ToCp1252(native, &text) ? text : native);
+}
+
+CString NativeCatalogueFolder() {
+    return NativePath(NResourceItem::GetCatalogueFolder());
+}
+
+// A save failure names a file of the catalogue folder, or what else stopped it (an
+// identifier, the settings root): only the files are paths to show natively.
+CString NativeFailure(const CString& failure) {
+    const CString folder = NResourceItem::GetCatalogueFolder();
+    if (folder.IsEmpty() || failure.GetLength() < folder.GetLength() ||
+        failure.Left(folder.GetLength()) != folder)
+        return failure;
+    return NativePath(failure);
 }
 
 }  // namespace
@@ -60,13 +78,44 @@ void PrintLine(const CString& line) {
     std::printf("%s\n", ToUtf8(line).c_str());
 }
 
-SCatalogue LoadCatalogue(bool forChange) {
+SCatalogue LoadCatalogue(bool forChange, bool createFolder) {
     // A root that cannot be used refuses the command (main reports it, exit 1) before
     // anything is read or written.
     if (CString problem; !NResourceItem::CheckSettingsRoot(&problem))
         throw std::runtime_error(ToUtf8(problem));
     SCatalogue catalogue;
     const CString folder = NResourceItem::GetCatalogueFolder();
+    // A missing folder is not an empty site: a mistyped --root, or a folder removed by
+    // mistake, must not read as "no resources" nor be made again without a word.
+    const bool present = NResourceItem::CatalogueFolderExists(folder);
+    if (!present && createFolder) {
+        const kitroster::EnvStatus made = NResourceItem::CreateCatalogueFolder(folder);
+        CString message;
+        if (made.ok()) {
+            message.Format("created the catalogue folder '%s'",
+                           NativeCatalogueFolder().GetString());
+            Report(message, kExitOk);
+        } else if (made.error() == kitroster::kErrorPathNotFound) {
+            message.Format("the settings root '%s' does not exist; nothing was created",
+                           NativePath(NResourceItem::GetSettingsRoot()).GetString());
+            catalogue.refused = Report(message);
+            return catalogue;
+        } else if (made.error() != kitroster::kErrorAlreadyExists) {
+            message.Format("the catalogue folder '%s' cannot be created: %s",
+                           NativeCatalogueFolder().GetString(), made.ToString().c_str());
+            catalogue.refused = Report(message);
+            return catalogue;
+        }
+    } else if (!present) {
+        CString message;
+        message.Format("the catalogue folder '%s' does not exist%s",
+                       NativeCatalogueFolder().GetString(), forChange ? "; nothing changed" : "");
+        if (forChange) {
+            catalogue.refused = Report(message);
+            return catalogue;
+        }
+        Report(message);
+    }
     if (forChange) {
         // Writers take turns from Load to the end of Save, so none loses another's change.
         CString error;
@@ -80,8 +129,8 @@ SCatalogue LoadCatalogue(bool forChange) {
         }
     }
     catalogue.collection = CKitrosterFactory::CreateInstance();
-    catalogue.clean = catalogue.collection->Load();
-    if (!catalogue.clean) {
+    catalogue.clean = catalogue.collection->Load() && present;
+    if (!catalogue.clean && present) {
         const std::vector<CString> skipped = NResourceItem::GetSkippedFiles(catalogue.collection);
         catalogue.listed = !skipped.empty();
         CString warning;
@@ -93,8 +142,15 @@ SCatalogue LoadCatalogue(bool forChange) {
                 "warning: %d resource file(s) in '%s' could not be read and were skipped; "
                 "they are left as they are:",
                 static_cast<int>(skipped.size()), NativeCatalogueFolder().GetString());
-            for (const CString& name : skipped)
-                warning += "\n  " + name;
+            const size_t shown = std::min(skipped.size(), kMaxSkippedNamesShown);
+            for (size_t i = 0; i < shown; ++i)
+                warning += "\n  " + skipped[i];
+            if (shown < skipped.size()) {
+                CString more;
+                more.Format("\n  and %d more (kitroster doctor lists them all)",
+                            static_cast<int>(skipped.size() - shown));
+                warning += more;
+            }
         }
         Report(warning);
     }
@@ -119,7 +175,7 @@ int SaveCatalogue(IKitroster* collection, bool allOrNothing) {
         return kExitOk;
     CString message = FormatResString(IDS_SAVE_FAILED, NativeCatalogueFolder().GetString());
     for (const CString& failure : failures)
-        message += "\n  " + failure;
+        message += "\n  " + NativeFailure(failure);
     return Report(message);
 }
 

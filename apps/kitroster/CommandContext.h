@@ -48,6 +48,9 @@ void PrintLine(const CString& line);
 // reported a file it could not accept (schema mismatch, read failure, no identifier) or a
 // folder it could not list; a warning naming the skipped files has been printed then. A
 // catalogue loaded for a change holds the catalogue lock until it is destroyed.
+// A missing catalogue folder is reported: reading goes on with an empty collection that
+// is not `clean`; a change is refused, unless `createFolder`, which makes the folder when
+// the settings root exists (and says so) and refuses when it does not.
 struct SCatalogue {
     NResourceItem::CZRauto_ptr<NResourceItem::IKitroster> collection;
     bool clean = true;
@@ -55,7 +58,7 @@ struct SCatalogue {
     std::unique_ptr<NResourceItem::CCatalogueLock> lock;
     int refused = kExitOk;  // not kExitOk when the lock could not be taken
 };
-SCatalogue LoadCatalogue(bool forChange = false);
+SCatalogue LoadCatalogue(bool forChange = false, bool createFolder = false);
 
 // For commands that change the catalogue: a refused lock, or a folder that could not be
 // listed, stops the command (files the collection never saw could be overwritten). Files

@@ -67,7 +67,7 @@ struct SAddOptions {
 };
 
 int RunAdd(const SAddOptions& o) {
-    SCatalogue catalogue = LoadCatalogue(/*forChange=*/true);
+    SCatalogue catalogue = LoadCatalogue(/*forChange=*/true, /*createFolder=*/true);
     if (int rc = RequireChangeableCatalogue(catalogue))
         return rc;
     SResourceFields fields{Field(&o.type), Field(&o.name), Field(&o.conn), Field(&o.caps)};

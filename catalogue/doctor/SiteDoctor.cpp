@@ -14,6 +14,7 @@
 #include "catalogue/queries/LinkCheck.h"
 #include "catalogue/queries/ResourceReferences.h"
 #include "catalogue/queries/RoomAssemblies.h"
+#include "platform/env/Env.h"
 #include "platform/kxcommon/KXCommon.h"
 #include "platform/zrping/ZRPing.h"
 
@@ -351,6 +352,15 @@ SDoctorReport BuildDoctorReport(IKitroster* collection, kitroster::Env* env,
     }
     if (env) {
         const CString folder = GetCatalogueFolder();
+        // A missing folder loads as an empty catalogue, which is not a healthy site.
+        kitroster::FileInfo info;
+        const kitroster::EnvStatus found = env->GetFileInfo(folder.str(), &info);
+        if ((!found.ok() && (found.error() == kitroster::kErrorFileNotFound ||
+                             found.error() == kitroster::kErrorPathNotFound)) ||
+            (found.ok() && !info.isDirectory)) {
+            report.skippedFiles.push_back({folder, "the catalogue folder does not exist"});
+            return report;
+        }
         const kitroster::EnvStatus listed = FindStaleTempFiles(env, folder, &report.staleTempFiles);
         if (!listed.ok())
             report.skippedFiles.push_back(

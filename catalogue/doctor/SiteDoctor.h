@@ -30,7 +30,7 @@ namespace NResourceItem {
 // A file of the catalogue folder that gave no usable resource: skipped by Load (another
 // schema, unreadable, no identifier), loaded under an identifier that cannot be a file
 // name (Save never writes it), or one of several files holding the same identifier (the
-// catalogue shows one). Also the folder itself when it could not be listed.
+// catalogue shows one). Also the folder itself when it is missing or could not be listed.
 struct KITROSTER_API SSkippedFileFinding {
     CString file;
     CString reason;

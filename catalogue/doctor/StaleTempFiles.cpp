@@ -1,8 +1,11 @@
 #include "catalogue/doctor/StaleTempFiles.h"
 
 #include <cctype>
+#include <cerrno>
+#include <memory>
 
 #include "catalogue/CatalogueContext.h"
+#include "catalogue/CatalogueFolder.h"
 #include "platform/env/Env.h"
 
 namespace NResourceItem {
@@ -75,6 +78,8 @@ kitroster::EnvStatus FindStaleTempFiles(kitroster::Env* env, const CString& fold
         SStaleTempFileFinding file;
         file.name = entry.name;
         file.ageSeconds = static_cast<uint64_t>(AgeSeconds(entry.info, now));
+        if (!IsUsableListedName(entry.name))
+            file.error = kUnusableListedNameReason;
         found->push_back(std::move(file));
     }
     return kitroster::EnvStatus::Ok();
@@ -84,20 +89,43 @@ void RemoveStaleTempFiles(kitroster::Env* env, const CString& folder,
                           std::vector<SStaleTempFileFinding>* files) {
     const uint64_t now = env->GetSystemTimeAsFileTime();
     for (SStaleTempFileFinding& file : *files) {
+        if (!file.error.empty())
+            continue;  // found to be left alone already
         if (!IsSaveTempFileName(file.name)) {
             file.error = "not a temporary file of a save";
             continue;
         }
+        if (!IsUsableListedName(file.name)) {
+            file.error = kUnusableListedNameReason;
+            continue;
+        }
         const std::string path = JoinCataloguePath(folder, CString(file.name)).str();
-        // Looked at again just before: only a file that is still an old temporary file goes.
+        // Looked at again just before, through the entry itself: a save leaves only
+        // regular files, so a link, a FIFO or a device under such a name is not its
+        // leftover and stays.
+        kitroster::OpenOptions options;
+        options.share = kitroster::kShareRead | kitroster::kShareWrite | kitroster::kShareDelete;
+        options.noFollow = true;
+        std::unique_ptr<kitroster::IFile> opened;
+        kitroster::EnvStatus status = env->OpenFile(path, options, &opened);
         kitroster::FileInfo info;
-        kitroster::EnvStatus status = env->GetFileInfo(path, &info);
-        if (status.ok() && (info.isDirectory || !IsStale(info, now))) {
+        if (status.ok())
+            status = opened->GetInfo(&info);
+        opened.reset();
+        if (!status.ok()) {
+            if (status.error() == kitroster::kErrorAccessDenied && status.errnoValue() == ELOOP)
+                file.error = "a symbolic link, not a file a save left; left as it is";
+            else if (status.error() == kitroster::kErrorAccessDenied && status.errnoValue() == 0)
+                file.error = "not a regular file; left as it is";
+            else
+                file.error = status.ToString();
+            continue;
+        }
+        if (!IsStale(info, now)) {
             file.error = "changed since it was found";
             continue;
         }
-        if (status.ok())
-            status = env->DeleteFile(path);
+        status = env->DeleteFile(path);
         if (status.ok())
             file.removed = true;
         else

@@ -19,12 +19,15 @@ KITROSTER_API bool IsSaveTempFileName(const std::string& name);
 
 // The files of `folder` with such a name whose last write is more than
 // kStaleTempFileSeconds before the Env's clock (a file dated in the future is not stale).
-// Folders are left out. A missing folder has none; another listing failure is returned.
+// Folders are left out. A name that cannot be joined to the folder (IsUsableListedName)
+// is found with its `error` set, so that it is reported and never touched. A missing
+// folder has none; another listing failure is returned.
 KITROSTER_API kitroster::EnvStatus FindStaleTempFiles(kitroster::Env* env, const CString& folder,
                                                       std::vector<SStaleTempFileFinding>* found);
 
-// Removes each of `files` from `folder`, after checking again that it is still a stale
-// temporary file; sets `removed` or `error` on each.
+// Removes each of `files` from `folder` whose `error` is empty, after checking again,
+// without following a link, that it is still a stale temporary file and a regular file
+// (a link, FIFO or device under such a name stays); sets `removed` or `error` on each.
 KITROSTER_API void RemoveStaleTempFiles(kitroster::Env* env, const CString& folder,
                                         std::vector<SStaleTempFileFinding>* files);
 

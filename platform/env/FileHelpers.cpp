@@ -76,12 +76,22 @@ EnvStatus WriteFileAtomically(Env* env, const std::string& path, const std::stri
     prefix += (!name.empty() && name[0] == '_') ? name.substr(1) : name;
     prefix += '.' + std::to_string(env->GetProcessId()) + '.';
 
+    // The replacement keeps the old file's mode and owner: resource files hold passwords,
+    // and a 0600 file must not come back world-readable. A new file gets the default mode.
+    FileInfo old;
+    EnvStatus status = env->GetFileInfo(path, &old);
+    const bool replacing = status.ok();
+    if (status.error() == kErrorFileNotFound || status.error() == kErrorPathNotFound)
+        status = EnvStatus::Ok();
+    if (!status.ok())
+        return status;
+
     std::unique_ptr<IFile> file;
     OpenOptions options;
     options.access = kAccessWrite;
     options.disposition = FileDisposition::kCreateNew;
+    options.noFollow = true;
     std::string temp;
-    EnvStatus status;
     for (int attempt = 0; attempt < 4; ++attempt) {
         Guid guid;
         env->CreateGuid(&guid);  // a failure leaves zeros; the counter still differs
@@ -94,23 +104,30 @@ EnvStatus WriteFileAtomically(Env* env, const std::string& path, const std::stri
         if (status.error() != kErrorFileExists)
             break;
     }
+    if (!status.ok())
+        return status;  // nothing was created
+    // Owner and mode go on the open file before any content does, never by name: whoever
+    // may write the folder can rename another file (or a link) over the temporary name.
+    if (replacing)
+        status = file->SetOwnerAndMode(old);
     if (status.ok())
         status = file->Write(contents.data(), contents.size());
     if (status.ok())
         status = file->Sync();
-    if (file) {
-        const EnvStatus closed = file->Close();
-        if (status.ok())
-            status = closed;
-        file.reset();
-    }
-    if (status.ok()) {
-        // The replacement keeps the old file's mode and owner: resource files hold
-        // passwords, and a 0600 file must not come back world-readable.
-        status = env->CopyFileAttributes(path, temp);
-        if (status.error() == kErrorFileNotFound)
-            status = EnvStatus::Ok();  // a new file gets the default mode
-    }
+    FileInfo written;
+    if (status.ok())
+        status = file->GetInfo(&written);
+    const EnvStatus closed = file->Close();
+    if (status.ok())
+        status = closed;
+    file.reset();
+    // Only the file written here is put in place: a name that now holds something else
+    // (a link, another file) is refused rather than renamed over `path`.
+    FileInfo named;
+    if (status.ok() && (!env->GetFileInfo(temp, &named).ok() || named.fileId != written.fileId))
+        status = EnvStatus::Error(kErrorAccessDenied, 0,
+                                  "replace " + path + ": the temporary file " + temp +
+                                      " was replaced by another file");
     if (status.ok())
         status = env->MoveFile(temp, path, /*replaceExisting=*/true);
     if (!status.ok()) {

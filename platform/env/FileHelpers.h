@@ -27,12 +27,13 @@ KR_ENV_API EnvStatus ReadFileWhole(Env* env, const std::string& path, uint64_t m
 // The folder part of `path` (before the last '\' or '/'), empty for a bare name.
 KR_ENV_API std::string FolderOfPath(const std::string& path);
 
-// Replaces `path` atomically with `contents`: writes a sibling temporary file whose name
-// starts with ".~" and ends in ".tmp" (so no "_RES_*.zrr" or "*.mfs" pattern matches it),
-// syncs it, gives it the mode and owner of an existing `path` (CopyFileAttributes), renames
-// it over `path` and syncs the folder. On failure the temporary file is
-// removed, an existing `path` keeps its old content unless the final folder sync failed,
-// and the status says what failed.
+// Replaces `path` atomically with `contents`: creates a sibling temporary file whose name
+// starts with ".~" and ends in ".tmp" (so no "_RES_*.zrr" or "*.mfs" pattern matches it)
+// exclusively and never through a link, gives the open file the mode and owner of an
+// existing `path` (IFile::SetOwnerAndMode, before any content), writes and syncs it,
+// renames it over `path` (refused when the temporary name no longer holds that file) and
+// syncs the folder. On failure the temporary file is removed, an existing `path` keeps its
+// old content unless the final folder sync failed, and the status says what failed.
 KR_ENV_API EnvStatus WriteFileAtomically(Env* env, const std::string& path,
                                          const std::string& contents);
 

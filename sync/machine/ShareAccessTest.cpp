@@ -36,6 +36,9 @@ HRESULT ProbeShare(const std::string& folder, const char* fileName, const std::s
     options.access = kitroster::kAccessRead | kitroster::kAccessWrite;
     options.share = kitroster::kShareNone;
     options.disposition = kitroster::FileDisposition::kCreateAlways;
+    // The share may be writable by others: a link planted under the probe's name must not
+    // make this process truncate and write the file it points to.
+    options.noFollow = true;
     std::unique_ptr<kitroster::IFile> file;
     if (EnvStatus s = env->OpenFile(path, options, &file); !s.ok()) {
         HRESULT hr = HResultFromEnv(s);

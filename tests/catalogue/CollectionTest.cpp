@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "catalogue/FolderIndex.h"
 #include "catalogue/Kitroster.h"
 #include "catalogue/ResourceItemPersist.h"
 #include "platform/registry/Registry.h"
@@ -276,6 +279,72 @@ TEST_F(CollectionTest, SaveSkipsUnsafeIdentifiersAndSurvivesWriteFailures) {
     EXPECT_TRUE(collection->Save());
     EXPECT_TRUE(GetSaveFailures(collection.get()).empty());
     EXPECT_FALSE(Exists("_RES_3.zrr"));
+}
+
+TEST_F(CollectionTest, ListedNamesWithABackslashAreSkippedAndNeverReachAnotherFile) {
+    // On Linux a backslash is an ordinary character of a file name; joined to the folder
+    // it would become a separator, and the name another site's file or a subfolder's.
+    namespace fs = std::filesystem;
+    const fs::path folder = m_folder;
+    const fs::path root = m_site.root();
+    const struct {
+        const char* name;
+        fs::path victim;
+        const char* id;
+    } cases[] = {
+        {"_RES_Z\\..\\..\\other\\SettingsGeneral\\_RES_OTHER1.zrr",
+         root / "other" / "SettingsGeneral" / "_RES_OTHER1.zrr", "OTHER1"},
+        {"_RES_\\_RES_SUB.zrr", folder / "_RES_" / "_RES_SUB.zrr", "SUB"},
+        {"_RES_Z\\..\\_RES_SIB.zrr", folder / "_RES_SIB.zrr", "SIB"},
+    };
+    fs::create_directories(folder / "_RES_Z");
+    fs::create_directories(folder / "_RES_");
+    fs::create_directories(root / "other" / "SettingsGeneral");
+    for (const auto& c : cases) {
+        std::ofstream(c.victim, std::ios::binary) << ResourceText(c.id, "VICTIM");
+        WriteRaw(c.name, ResourceText("PLANTED"));
+    }
+
+    CZRauto_ptr<IKitroster> collection = CKitrosterFactory::CreateInstance();
+    EXPECT_FALSE(collection->Load()) << "a skipped file makes the load unclean";
+    std::vector<std::string> skipped;
+    for (const SSkippedFile& file : GetSkippedFilesWithReasons(collection.get())) {
+        EXPECT_NE(file.reason.Find("'\\'"), -1) << file.reason.GetString();
+        skipped.push_back(file.name.str());
+    }
+    ClearFolderIndex();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_NE(std::find(skipped.begin(), skipped.end(), c.name), skipped.end());
+        // Only the sibling, a file of this folder in its own right, is a resource.
+        const bool own = std::string(c.id) == "SIB";
+        EXPECT_EQ(static_cast<bool>(collection->GetItemById(c.id)), own);
+        EXPECT_EQ(static_cast<bool>(FindInFolderIndex(GetCatalogueFolder(), c.id)), own);
+        EXPECT_EQ(GetFilesOf(collection.get(), c.id).size(), own ? 1u : 0u);
+    }
+    EXPECT_FALSE(collection->GetItemById("PLANTED"));
+
+    // Writing and removing resources of those identifiers touches this folder's own files.
+    for (const auto& c : cases) {
+        if (!collection->GetItemById(c.id))
+            collection->Add(MakeItem(c.id));
+        collection->GetItemById(c.id)->set_Name("changed");
+    }
+    EXPECT_TRUE(collection->Save());
+    EXPECT_TRUE(GetSaveFailures(collection.get()).empty());
+    for (const auto& c : cases)
+        collection->Delete(c.id);
+    EXPECT_TRUE(collection->Save());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_TRUE(Exists(c.name)) << "the oddly named file is left as it is";
+        if (std::string(c.id) != "SIB") {
+            std::ifstream in(c.victim, std::ios::binary);
+            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
+                      ResourceText(c.id, "VICTIM"));
+        }
+    }
+    EXPECT_FALSE(Exists("_RES_SIB.zrr")) << "the sibling's own file was its to delete";
 }
 
 TEST_F(CollectionTest, RenameWhoseNewFileFailsKeepsTheOldFile) {

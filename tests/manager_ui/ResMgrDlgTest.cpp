@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "platform/sync_client/SyncServiceClient.h"
+
 #include "resources/dialogs/ControlIds.h"
 #include "resources/strings/StringTable.h"
 #include "tests/manager_ui/ManagerTestHelpers.h"
@@ -292,6 +296,57 @@ TEST(ResMgrDlgTest, FailedSaveIsReportedAndKeepsTheWindowOpen) {
     run = RunManager("choose 15001 B\nclick 5\nanswer Yes\nclick 1\n");
     EXPECT_EQ(run.result, IDOK) << run.transcript;
     EXPECT_FALSE(clean.Exists("_RES_B.zrr"));
+}
+
+// A synchronisation service whose run removes the catalogue folder (a central folder
+// emptied by mistake, a share that went away), and then reports success.
+class CFolderRemovingSync : public kitroster::ISyncServiceClient {
+  public:
+    explicit CFolderRemovingSync(std::string folder) : m_folder(std::move(folder)) {}
+    bool IsScannerServiceRunning() override { return true; }
+    bool GetStatus(int32_t* status) override {
+        *status = 2;  // completed
+        return true;
+    }
+    bool GetSecondsSinceLastSync(int32_t* seconds) override {
+        *seconds = 3600;
+        return true;
+    }
+    bool SyncNow() override {
+        std::filesystem::remove_all(m_folder);
+        return true;
+    }
+
+  private:
+    std::string m_folder;
+};
+
+TEST(ResMgrDlgTest, AFolderGoneDuringReloadIsReportedAndOkDoesNotMakeItAgain) {
+    CTestSite site;
+    WriteCatalogue(site);
+    CFolderRemovingSync sync(site.folder());
+    kitroster::AppServices services;
+    services.syncClient = &sync;
+    CAppServicesOverride withSync(services);
+    // Reload empties the list and says why; a new camera is then kept in the window, and
+    // OK reports that it cannot be saved instead of making the folder again.
+    SRun run = RunManager(
+        "click 15011\nanswer OK\ndump\n"
+        "click 3\ntype 15002 cam09\nchoose 15004 CAMERA_IP\nwait 100\nclick 15007\n"
+        "type 15009 10.0.0.9\nclick 1\nwait 100\nclick 1\nwait 100\n"
+        "click 1\nanswer OK\nclick 2\nanswer Yes\n");
+    EXPECT_EQ(run.result, IDCANCEL) << run.transcript;
+    const auto boxes = run.Of("messagebox");
+    ASSERT_EQ(boxes.size(), 3u) << run.transcript;
+    EXPECT_EQ(boxes[0]["icon"], "error");
+    EXPECT_NE(boxes[0]["text"].get<std::string>().find(site.folder() + " does not exist"),
+              std::string::npos)
+        << boxes[0]["text"];
+    EXPECT_EQ(boxes[1]["caption"], LoadResString(IDS_SAVE_FAILED_TITLE).str());
+    EXPECT_NE(boxes[1]["text"].get<std::string>().find("\n" + site.folder()), std::string::npos)
+        << boxes[1]["text"];
+    EXPECT_TRUE(run.Names(IDC_RESOURCE_LIST).empty());
+    EXPECT_FALSE(std::filesystem::exists(site.folder()));
 }
 
 }  // namespace

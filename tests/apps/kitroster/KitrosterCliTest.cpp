@@ -720,6 +720,122 @@ TEST_F(KitrosterCliTest, MessagesShowNativePaths) {
     EXPECT_EQ(list.code, 1);
     EXPECT_THAT(list.err, HasSubstr((m_site / "SettingsGeneral").string()));
     EXPECT_THAT(list.err, Not(HasSubstr("\\")));
+
+    // The files a save could not change are listed by their native paths too.
+    fs::remove(ResourceFile("NEWER"));
+    fs::permissions(ResourceFile("CAM01"), fs::perms::owner_read);
+    SResult rename = Run({"rename", "CAM01", "CAM09"});
+    EXPECT_EQ(rename.code, 1);
+    EXPECT_THAT(rename.err, HasSubstr("\n  " + ResourceFile("CAM01").string() + "\n"));
+    EXPECT_THAT(rename.err, Not(HasSubstr("\\")));
+}
+
+TEST_F(KitrosterCliTest, AMissingCatalogueFolderIsNotAnEmptySite) {
+    const fs::path bare = m_dir / "bare";  // a settings root without its catalogue folder
+    const fs::path none = m_dir / "none";  // no settings root at all
+    fs::create_directories(bare);
+    const struct {
+        fs::path root;
+        std::vector<std::string> args;
+        int code;
+        const char* err;  // part of stderr
+        bool folderAfter;
+    } cases[] = {
+        {none, {"list"}, 1, "does not exist", false},
+        {none, {"doctor"}, 1, "does not exist", false},
+        {none, {"add", "CAM09", "CAMERA_IP"}, 1, "settings root", false},
+        {none, {"set", "CAM01", "--name", "x"}, 1, "does not exist; nothing changed", false},
+        {bare, {"list"}, 1, "does not exist", false},
+        {bare, {"doctor", "--json"}, 1, "does not exist", false},
+        {bare, {"delete", "CAM01"}, 1, "does not exist; nothing changed", false},
+        {bare, {"add", "CAM09", "CAMERA_IP"}, 0, "created the catalogue folder", true},
+        {bare, {"list"}, 0, "", true},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"--root", c.root.string()};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const SResult r = RunArgs(args, false);
+        SCOPED_TRACE(c.root.filename().string() + " " + c.args[0] + "\n" + r.out + r.err);
+        EXPECT_EQ(r.code, c.code);
+        EXPECT_THAT(r.err, HasSubstr(c.err));
+        EXPECT_THAT(r.out, Not(HasSubstr("healthy")));
+        EXPECT_EQ(fs::is_directory(c.root / "SettingsGeneral"), c.folderAfter);
+        if (c.args[0] == "doctor" && c.args.size() == 1) {
+            EXPECT_THAT(r.out, HasSubstr("the catalogue folder does not exist"));
+        }
+    }
+    EXPECT_FALSE(fs::exists(none));
+    EXPECT_EQ(Lines(RunArgs({"--root", bare.string(), "list"}, false).out).size(), 1u);
+}
+
+TEST_F(KitrosterCliTest, SkippedFilesWarningNamesTwentyAndLeavesTheRestToDoctor) {
+    for (int i = 0; i < 25; ++i) {
+        const std::string id = "OLD" + std::to_string(100 + i);
+        std::ofstream(ResourceFile(id), std::ios::binary)
+            << "<SCMA> {999}\r\n<ID> {" << id << "}\r\n<TYPE> {T}\r\n";
+    }
+    const SResult list = Run({"list"});
+    EXPECT_EQ(list.code, 1);
+    EXPECT_EQ(Lines(list.out).size(), 9u);
+    int named = 0;
+    for (const std::string& line : Lines(list.err))
+        named += line.rfind("  _RES_OLD", 0) == 0;
+    EXPECT_EQ(named, 20) << list.err;
+    EXPECT_THAT(list.err, HasSubstr("25 resource file(s)"));
+    EXPECT_THAT(list.err, HasSubstr("\n  and 5 more (kitroster doctor lists them all)"));
+    const SResult doctor = Run({"doctor", "--json"});
+    EXPECT_EQ(nlohmann::json::parse(doctor.out)["skippedFiles"].size(), 25u);
+}
+
+TEST_F(KitrosterCliTest, ListedNamesWithBackslashesNeverReachAnotherSite) {
+    // Another site beside this one, and names in this site's folder that would reach its
+    // files if a backslash were read as a separator.
+    const fs::path folder = m_site / "SettingsGeneral";
+    const fs::path other = m_dir / "other" / "SettingsGeneral";
+    fs::create_directories(other);
+    fs::create_directories(folder / "_RES_Z");
+    fs::create_directories(folder / ".~x");
+    const fs::path victim = other / "_RES_OTHER1.zrr";
+    const fs::path victimTemp = other / ".~RES_V.zrr.1.2.abcdef01.tmp";
+    const std::string name = "_RES_Z\\..\\..\\..\\other\\SettingsGeneral\\_RES_OTHER1.zrr";
+    const std::string tempName =
+        ".~x\\..\\..\\..\\other\\SettingsGeneral\\.~RES_V.zrr.1.2.abcdef01.tmp";
+    const std::string victimText =
+        "<SCMA> {1000}\r\n<ID> {OTHER1}\r\n<TYPE> {CAMERA_IP}\r\n<NAME> {}\r\n<CONN> {}\r\n"
+        "<CAPS> {}\r\n";
+    std::ofstream(victim, std::ios::binary) << victimText;
+    std::ofstream(victimTemp, std::ios::binary) << "keep";
+    std::ofstream(folder / name, std::ios::binary) << "planted";
+    std::ofstream(folder / tempName, std::ios::binary) << "planted";
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(3);
+    for (const fs::path& path : {victimTemp, folder / tempName})
+        fs::last_write_time(path, old);
+
+    const struct {
+        std::vector<std::string> args;
+        const char* out;  // part of stdout
+        const char* err;  // part of stderr
+    } cases[] = {
+        {{"list"}, "CAM01", name.c_str()},
+        {{"show", "OTHER1"}, "", "OTHER1 does not exist"},
+        {{"set", "OTHER1", "--name", "taken"}, "", "OTHER1 does not exist"},
+        {{"delete", "OTHER1"}, "", "OTHER1 does not exist"},
+        {{"doctor"}, "folder separator", ""},
+        {{"doctor", "--fix"}, "not removed", ""},
+    };
+    for (const auto& c : cases) {
+        const SResult r = RunArgs(c.args);
+        SCOPED_TRACE(c.args[0] + "\n" + r.out + r.err);
+        EXPECT_EQ(r.code, 1);
+        EXPECT_THAT(r.out, HasSubstr(c.out));
+        EXPECT_THAT(r.out, Not(HasSubstr("OTHER1\t")));  // no row, no shown field
+        EXPECT_THAT(r.out, Not(HasSubstr(": removed")));
+        EXPECT_THAT(r.err, HasSubstr(c.err));
+        EXPECT_EQ(ReadFile(victim), victimText);
+        EXPECT_EQ(ReadFile(victimTemp), "keep");
+        EXPECT_TRUE(fs::exists(folder / name));
+        EXPECT_TRUE(fs::exists(folder / tempName));
+    }
 }
 
 TEST_F(KitrosterCliTest, IdentifiersWithDotsInsideAreSavedAndDeleted) {

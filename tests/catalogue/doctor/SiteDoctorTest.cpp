@@ -2,10 +2,13 @@
 // the age limit and the removal of temporary files of interrupted saves, and the pings.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <set>
 #include <string>
@@ -234,6 +237,73 @@ TEST(SiteDoctorTest, StaleTempFilesByAgeAndFixRemovesOnlyThem) {
             EXPECT_TRUE(IsSaveTempFileName(name)) << name;
         }
     EXPECT_EQ(leftovers, 1);
+}
+
+TEST(SiteDoctorTest, FixRemovesOnlyRegularTemporaryFilesOfTheFolderItself) {
+    namespace fs = std::filesystem;
+    CTestSite site;
+    site.env().SetSystemTime(FileTimeOf(kNow));
+    const fs::path root = site.root();
+    const char* const kTail = ".zrr.1.2.abcdef01.tmp";
+    // Outside the catalogue folder: what a name with backslashes would reach, and a link's
+    // target. Both old enough to be stale temporary files themselves.
+    fs::create_directories(root / "other" / "SettingsGeneral");
+    const fs::path victim = root / "other" / "SettingsGeneral" / (std::string(".~RES_V") + kTail);
+    const fs::path target = root / "target.txt";
+    for (const fs::path& path : {victim, target}) {
+        std::ofstream(path) << "keep";
+        SetModified(path.string(), kNow - 10000);
+    }
+    fs::create_directories(site.FileIn(".~x"));
+    const std::string escape = std::string(".~x\\..\\..\\other\\SettingsGeneral\\.~RES_V") + kTail;
+    const std::string fifo = std::string(".~RES_P") + kTail;
+    const std::string link = std::string(".~RES_L") + kTail;
+    const std::string plain = std::string(".~RES_R") + kTail;
+    site.WriteRaw(escape, "x");
+    ASSERT_EQ(mkfifo(site.FileIn(fifo).c_str(), 0600), 0);
+    ASSERT_EQ(symlink(target.c_str(), site.FileIn(link).c_str()), 0);
+    site.WriteRaw(plain, "x");
+    for (const std::string& name : {escape, fifo, plain})
+        SetModified(site.FileIn(name), kNow - 10000);
+
+    const struct {
+        std::string name;
+        bool removed;
+        const char* error;  // part of the reason it stays
+    } cases[] = {
+        {escape, false, "folder separator"},
+        {fifo, false, "not a regular file"},
+        {link, false, "symbolic link"},
+        {plain, true, ""},
+    };
+    for (const bool fix : {false, true}) {
+        SCOPED_TRACE(fix ? "--fix" : "report only");
+        SDoctorOptions options;
+        options.fixTempFiles = fix;
+        const SDoctorReport report = Check(site, options);
+        ASSERT_EQ(report.staleTempFiles.size(), std::size(cases));
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.name);
+            const auto found =
+                std::find_if(report.staleTempFiles.begin(), report.staleTempFiles.end(),
+                             [&](const auto& file) { return file.name == c.name; });
+            ASSERT_NE(found, report.staleTempFiles.end());
+            EXPECT_EQ(found->removed, fix && c.removed);
+            EXPECT_EQ(fs::exists(fs::symlink_status(site.FileIn(c.name))), !(fix && c.removed));
+            // The escaping name is left alone even without --fix; the others are judged
+            // only when removing.
+            if (fix || c.name == escape) {
+                EXPECT_THAT(found->error, ::testing::HasSubstr(c.error));
+            }
+        }
+        EXPECT_TRUE(report.HasFindings());
+        if (!fix)
+            continue;
+        std::ifstream in(victim);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep");
+        std::ifstream through(target);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(through), {}), "keep");
+    }
 }
 
 TEST(SiteDoctorTest, PingsEveryHostOnceAtMost32AtOnce) {
