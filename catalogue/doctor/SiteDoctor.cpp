@@ -11,6 +11,7 @@
 #include "catalogue/doctor/StaleTempFiles.h"
 #include "catalogue/queries/DefaultPasswords.h"
 #include "catalogue/queries/LinkCheck.h"
+#include "catalogue/queries/PasswordRule.h"
 #include "catalogue/queries/ResourceReferences.h"
 #include "catalogue/queries/RoomAssemblies.h"
 #include "platform/kxcommon/KXCommon.h"
@@ -225,6 +226,15 @@ void CheckServersAndPasswords(const std::vector<SResource>& resources, SDoctorRe
     }
 }
 
+void CheckStoredPasswords(const std::vector<SResource>& resources, SDoctorReport* report) {
+    for (const SResource& resource : resources) {
+        const EStoredPassword state = ClassifyPassword(resource.Get(kPasswordKey));
+        if (state == EStoredPassword::kClear || state == EStoredPassword::kUnopened)
+            report->passwordProblems.push_back(
+                {resource.id, resource.item->get_Type(), state == EStoredPassword::kClear});
+    }
+}
+
 // The host of a camera address: "[v6]:port" and "host:port" lose the port; an address
 // with several colons is IPv6 as it stands.
 CString CameraHost(CString address) {
@@ -292,7 +302,7 @@ bool SDoctorReport::HasFindings() const {
             return true;
     return !skippedFiles.empty() || !roomLinks.empty() || !assemblyLinks.empty() ||
            !missingReferences.empty() || !duplicateAddresses.empty() || !emptyServer.empty() ||
-           !defaultPasswords.empty() || !unreachable.empty();
+           !defaultPasswords.empty() || !passwordProblems.empty() || !unreachable.empty();
 }
 
 SDoctorReport BuildDoctorReport(IKitroster* collection, kitroster::Env* env,
@@ -305,6 +315,7 @@ SDoctorReport BuildDoctorReport(IKitroster* collection, kitroster::Env* env,
         CheckReferences(collection, resources, &report);
         CheckAddresses(resources, &report);
         CheckServersAndPasswords(resources, &report);
+        CheckStoredPasswords(resources, &report);
         if (options.ping)
             PingResources(collection, resources, options, &report);
     }

@@ -6,6 +6,7 @@
 #include "catalogue/ResPropertyBag.h"
 #include "catalogue/ResourceItem.h"
 #include "catalogue/queries/EditRules.h"
+#include "catalogue/queries/PasswordRule.h"
 #include "catalogue/transfer/TransferColumns.h"
 #include "platform/env/PathMapping.h"
 #include "platform/kxcommon/KXCommon.h"
@@ -78,10 +79,11 @@ class CRecordCheck {
         const std::optional<CString> caps = Properties(false, m_record.caps, currentCaps);
         if (m_record.passwordPlain)
             conn = WithSealedPassword(conn, existing);
+        // A PASSWORD sealed from the record's own clear password needs no further look.
         if (conn)
-            CheckPasswordProperties(true, *conn);
+            CheckPasswordProperties(true, *conn, /*sealedHere=*/m_record.passwordPlain.has_value());
         if (caps)
-            CheckPasswordProperties(false, *caps);
+            CheckPasswordProperties(false, *caps, false);
         if (m_failed)
             return std::nullopt;
 
@@ -319,9 +321,9 @@ class CRecordCheck {
         return text;
     }
 
-    // Clear text never reaches a resource file: a PASSWORD must be sealed, and a
-    // PASSWORD_PLAIN is only taken where it is sealed on the way in.
-    void CheckPasswordProperties(bool connectivity, const CString& text) {
+    // Clear text never reaches a resource file: a PASSWORD must be sealed with this site's
+    // key, and a PASSWORD_PLAIN is only taken where it is sealed on the way in.
+    void CheckPasswordProperties(bool connectivity, const CString& text, bool sealedHere) {
         const char* label = connectivity ? kLabelConnectivity : kLabelCapabilities;
         CZRauto_ptr<IResPropertyBag> bag = CResPropertyBagFactory::CreateInstance(text);
         CString value;
@@ -329,10 +331,22 @@ class CRecordCheck {
             Fail(std::string(label) + ": " + kPasswordPlainKey +
                  " is taken only as its own column or connProperties key, and is then sealed");
         }
-        if (connectivity && bag->Get(kPasswordKey, value) && !value.IsEmpty() &&
-            value.Find(kSealedPrefix) != 0) {
-            Fail(std::string(kPasswordKey) + " is not sealed text; give a clear password as " +
-                 kPasswordPlainKey + " to have it sealed");
+        if (!connectivity || sealedHere)
+            return;
+        switch (ClassifyConnPassword(text, m_options.opens)) {
+            case EStoredPassword::kClear:
+                Fail(std::string(kPasswordKey) + " is not sealed text; give a clear password as " +
+                     kPasswordPlainKey + " to have it sealed");
+                break;
+            case EStoredPassword::kUnopened:
+                Fail(std::string(kPasswordKey) +
+                     " does not open with this site's key (sealed at another site, or "
+                     "damaged); give it again as " +
+                     kPasswordPlainKey);
+                break;
+            case EStoredPassword::kNone:
+            case EStoredPassword::kSealed:
+                break;
         }
     }
 

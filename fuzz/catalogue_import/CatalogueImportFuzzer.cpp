@@ -16,8 +16,12 @@ using namespace NResourceItem;
 namespace {
 
 // Sealing is not under test here: a fixed sealed form keeps runs fast and repeatable.
+constexpr const char* kFakeSealed = "$kx1$c2VhbGVk";
 CString FakeSeal(const CString&) {
-    return "$kx1$c2VhbGVk";
+    return kFakeSealed;
+}
+bool FakeOpens(const CString& sealed) {
+    return sealed == kFakeSealed;
 }
 
 CZRauto_ptr<IKitroster> Catalogue(bool withResources) {
@@ -38,6 +42,7 @@ void CheckRoundTrip(IKitroster* source, ETransferFormat format) {
     CZRauto_ptr<IKitroster> target = Catalogue(false);
     SImportOptions options;
     options.seal = FakeSeal;
+    options.opens = FakeOpens;
     const SImportPlan plan = PlanImport(text, format, target, options);
     FUZZ_CHECK(plan.problems.empty(), "the export does not import: %s\n%s",
                plan.problems[0].message.c_str(), text.c_str());
@@ -60,6 +65,7 @@ void Import(const std::string& input, ETransferFormat format, bool replace) {
     SImportOptions options;
     options.replace = replace;
     options.seal = FakeSeal;
+    options.opens = FakeOpens;
     const SImportPlan plan = PlanImport(input, format, collection, options);
     for (const SImportProblem& problem : plan.problems)
         FUZZ_CHECK(!problem.message.empty(), "a problem without a message");

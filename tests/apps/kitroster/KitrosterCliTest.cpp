@@ -388,6 +388,37 @@ TEST_F(KitrosterCliTest, PasswordsAreStoredOnlySealed) {
     EXPECT_THAT(stored, HasSubstr("PASSWORD=$kx1$"));
     SResult resolved = Run({"resolve", "SRV01", "--show-password", "--json"});
     EXPECT_THAT(resolved.out, HasSubstr("pa55word"));
+
+    // Every door takes the same rule: keys are read trimmed and in any case, as the
+    // property bag reads them; only text sealed with this site's key gets in.
+    struct SCase {
+        std::vector<std::string> args;
+        int code;
+        const char* message;
+    };
+    const SCase doors[] = {
+        {{"set", "CAM01", "--conn-prop", " PASSWORD=hunter2"}, 2, "--password"},
+        {{"set", "CAM01", "--conn-prop", "Password\t=hunter2"}, 2, "--password"},
+        {{"set", "CAM01", "--conn", "IPADDR=10.0.0.5;PASSWORD=hunter2;"}, 2, "--password"},
+        {{"set", "CAM01", "--conn", "IPADDR=10.0.0.5; password =hunter2;"}, 2, "--password"},
+        {{"add", "CAM09", "CAMERA_IP", "--conn", "PassWord=hunter2;"}, 2, "--password"},
+        {{"set", "CAM01", "--conn", "PASSWORD=$kx1$hunter2;"}, 1, "does not open"},
+        {{"add", "CAM09", "CAMERA_IP", "--conn", "PASSWORD=$kx1$AAAA;"}, 1, "does not open"},
+    };
+    const std::string cam01 = ReadFile(ResourceFile("CAM01"));
+    for (const SCase& c : doors) {
+        SResult r = RunArgs(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args.back() << ": " << r.err;
+        EXPECT_THAT(r.err, HasSubstr(c.message)) << c.args.back();
+    }
+    EXPECT_EQ(ReadFile(ResourceFile("CAM01")), cam01);
+    EXPECT_FALSE(fs::exists(ResourceFile("CAM09")));
+
+    // Text sealed here, as show prints it, may be copied to another resource.
+    const std::string conn = Shown("SRV01", "CONN");
+    SResult copied = Run({"set", "SRV02", "--conn", conn});
+    EXPECT_EQ(copied.code, 0) << copied.err;
+    EXPECT_EQ(Shown("SRV02", "CONN"), conn);
 }
 
 TEST_F(KitrosterCliTest, DeleteRemovesTheFile) {
@@ -737,7 +768,8 @@ TEST_F(KitrosterCliTest, IdentifiersWithDotsInsideAreSavedAndDeleted) {
 TEST_F(KitrosterCliTest, DoctorOnTheDemoSite) {
     const char* const kKeys[] = {"skippedFiles",      "roomLinks",          "assemblyLinks",
                                  "missingReferences", "duplicateAddresses", "emptyServer",
-                                 "defaultPasswords",  "staleTempFiles",     "unreachable"};
+                                 "defaultPasswords",  "passwordProblems",   "staleTempFiles",
+                                 "unreachable"};
     SResult healthy = Run({"doctor"});
     EXPECT_EQ(healthy.code, 0) << healthy.err;
     EXPECT_EQ(healthy.out, "The site is healthy: no findings.\n");
@@ -761,6 +793,20 @@ TEST_F(KitrosterCliTest, DoctorOnTheDemoSite) {
     object = nlohmann::json::parse(json.out);
     EXPECT_EQ(object["duplicateAddresses"][0]["cameras"], nlohmann::json({"CAM01", "CAM02"}));
     EXPECT_EQ(object.size(), std::size(kKeys));
+
+    // A password a peer wrote in clear is reported, its value never printed.
+    std::string cam03 = ReadFile(ResourceFile("CAM03"));
+    cam03.insert(cam03.find("<CONN> {") + 8, " Password =hunter2;");
+    std::ofstream(ResourceFile("CAM03"), std::ios::binary) << cam03;
+    json = Run({"doctor", "--json"});
+    EXPECT_EQ(json.code, 1);
+    object = nlohmann::json::parse(json.out);
+    EXPECT_EQ(object["passwordProblems"],
+              nlohmann::json::parse(
+                  R"([{"resource": "CAM03", "type": "CAMERA_IP", "problem": "clearText"}])"));
+    found = Run({"doctor"});
+    EXPECT_THAT(found.out, HasSubstr("CAM03 (CAMERA_IP): stored in clear text"));
+    EXPECT_THAT(found.out + json.out, Not(HasSubstr("hunter2")));
     EXPECT_EQ(Run({"doctor", "--bogus"}).code, 2);
 }
 
@@ -800,7 +846,7 @@ TEST_F(KitrosterCliTest, ExportImportRoundTripOfTheDemoSiteIsByteIdentical) {
     EXPECT_THAT(ReadFile(m_dir / "demo.csv"), HasSubstr("\"Video server, east wing\""));
     const nlohmann::json parsed = nlohmann::json::parse(ReadFile(m_dir / "demo.json"));
     ASSERT_EQ(parsed.size(), 9u);
-    EXPECT_EQ(parsed[0].size(), 7u);  // the fields of show --json
+    EXPECT_EQ(parsed[0].size(), 7u);       // the fields of show --json
     EXPECT_EQ(parsed[0]["id"], "ASSY01");  // by identifier, not in the folder's order
 }
 

@@ -21,11 +21,17 @@ CString FakeSeal(const CString& plain) {
     return plain == "fail" ? CString() : CString("$kx1$sealed-" + plain.str());
 }
 
+// Sealed text opens unless it stands for another site's key ("$kx1$other-...").
+bool FakeOpens(const CString& sealed) {
+    return sealed.Find("$kx1$other-") != 0;
+}
+
 SImportPlan Plan(const std::string& text, ETransferFormat format, IKitroster* site,
                  bool replace = false) {
     SImportOptions options;
     options.replace = replace;
     options.seal = FakeSeal;
+    options.opens = FakeOpens;
     return PlanImport(text, format, site, options);
 }
 
@@ -77,6 +83,14 @@ TEST(CatalogueImportTest, EveryKindOfProblemIsReportedWithItsPlace) {
         {kCsv, std::string(kHeader) + "CAM05,X,\xE9t\xE9,,,\r\n", 1, 2, "is not UTF-8 text"},
         {kCsv, std::string(kHeader) + "CAM05,X,,PASSWORD=clear;,,\r\n", 1, 2,
          "PASSWORD is not sealed text"},
+        {kCsv, std::string(kHeader) + "CAM05,X,,\" password =clear;\",,\r\n", 1, 2,
+         "PASSWORD is not sealed text"},
+        {kJson, R"([{"id": "CAM05", "type": "X", "conn": "Password=clear;"}])", 1, 0,
+         "PASSWORD is not sealed text"},
+        {kCsv, "ID,TYPE,CONN.PASSWORD\r\nCAM05,X,$kx1$other-site\r\n", 1, 2,
+         "PASSWORD does not open with this site's key"},
+        {kJson, R"([{"id": "CAM05", "type": "X", "connProperties": {"PASSWORD": "$kx1$other-x"}}])",
+         1, 0, "PASSWORD does not open with this site's key"},
         {kCsv, "ID,TYPE,CONN,CONN.PASSWORD\r\nCAM05,X,PASSWORD=$kx1$a;,fail\r\n", 1, 2,
          "disagree on PASSWORD: the values differ"},
         {kCsv, "ID,TYPE,PASSWORD_PLAIN\r\nCAM05,X,fail\r\n", 1, 2, "the password cannot be sealed"},
