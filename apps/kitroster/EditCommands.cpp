@@ -152,7 +152,7 @@ int RunSet(const SSetOptions& o) {
         std::string plain;
         if (!ReadSecretLine("Password: ", &plain))
             return Report("no password was given on standard input");
-        const CString sealed = EncryptPassword(FromUtf8(plain));
+        const CString sealed = EncryptPassword(FromUtf8(plain, "the password"));
         if (sealed.IsEmpty())
             return Report("the password cannot be sealed: the site key is not usable");
         assignments.push_back({true, kPasswordKey, sealed});

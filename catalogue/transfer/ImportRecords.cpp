@@ -35,7 +35,7 @@ class CRecordProblems {
         }
         std::string text;
         if (!kitroster::Utf8ToCp1252(utf8, &text)) {
-            Add(what + " is not UTF-8 text or holds a character Windows-1252 does not have");
+            Add(kitroster::UnheldTextMessage(what));
             return CString();
         }
         return CString(std::move(text));

@@ -421,6 +421,47 @@ TEST_F(KitrosterCliTest, PasswordsAreStoredOnlySealed) {
     EXPECT_EQ(Shown("SRV02", "CONN"), conn);
 }
 
+// Text the catalogue's code page cannot hold is refused by every command, with the
+// import's message, never stored with '?' in its place; text it can hold is stored.
+TEST_F(KitrosterCliTest, TextWindows1252CannotHoldIsRefusedEverywhere) {
+    const std::string user = "\xe3\x83\xa6\xe3\x83\xbc\xe3\x82\xb6\xe3\x83\xbc";  // katakana
+    const std::string camera =
+        "\xd0\x9a"
+        "a\xd0\xbc\xd0\xb5\xd1\x80\xd0\xb0";  // Cyrillic
+    const char* kMessage = "holds a character Windows-1252 does not have";
+    const std::vector<std::vector<std::string>> refused = {
+        {"set", "CAM01", "--conn-prop", "USERNAME=" + user},
+        {"set", "CAM01", "--name", camera},
+        {"set", "CAM01", "--conn", "USERNAME=" + user + ";"},
+        {"set", "CAM01", "--caps-prop", "NOTE=" + camera},
+        {"set", "CAM01", "--del-conn-prop", user},
+        {"add", "CAM09", "CAMERA_IP", "--name", camera},
+        {"add", "CAM09", "CAMERA_" + user},
+        {"rename", "CAM01", "CAM" + user},
+        {"show", "CAM" + user},
+        {"search", camera},
+        {"reg", "set", "Software\\Test", "Name", "--sz", user},
+    };
+    const std::string cam01 = ReadFile(ResourceFile("CAM01"));
+    for (const std::vector<std::string>& args : refused) {
+        SResult r = RunArgs(args);
+        EXPECT_EQ(r.code, 1) << args[0] << " " << args.back() << ": " << r.err;
+        EXPECT_THAT(r.err, HasSubstr(kMessage)) << args[0] << " " << args.back();
+    }
+    SResult root = RunArgs({"--root", "/tmp/" + user, "list"}, false);
+    EXPECT_EQ(root.code, 1);
+    EXPECT_THAT(root.err, HasSubstr(kMessage));
+    EXPECT_EQ(ReadFile(ResourceFile("CAM01")), cam01);
+    EXPECT_FALSE(fs::exists(ResourceFile("CAM09")));
+
+    // e acute and the euro sign are in the code page: stored in it, shown as UTF-8.
+    SResult held = Run({"set", "CAM01", "--name", "Cam\xc3\xa9ra \xe2\x82\xac", "--conn-prop",
+                        "USERNAME=Ren\xc3\xa9"});
+    EXPECT_EQ(held.code, 0) << held.err;
+    EXPECT_THAT(ReadFile(ResourceFile("CAM01")), HasSubstr("<NAME> {Cam\xe9ra \x80}"));
+    EXPECT_EQ(Shown("CAM01", "CONN.USERNAME"), "Ren\xc3\xa9");
+}
+
 TEST_F(KitrosterCliTest, DeleteRemovesTheFile) {
     SResult deleted = Run({"delete", "cam04"});
     EXPECT_EQ(deleted.code, 0);
