@@ -393,7 +393,8 @@ SImportPlan CheckImportRecords(const std::vector<SImportRecord>& records,
 SImportPlan PlanImport(std::string_view text, ETransferFormat format, IKitroster* collection,
                        const SImportOptions& options) {
     std::vector<SImportProblem> problems;
-    const std::vector<SImportRecord> records = ReadImportRecords(text, format, &problems);
+    const std::vector<SImportRecord> records =
+        ReadImportRecords(text, format, &problems, options.rawCells);
     return CheckImportRecords(records, std::move(problems), collection, options);
 }
 

@@ -42,6 +42,8 @@ struct KITROSTER_API SImportOptions {
     std::function<CString(const CString&)> seal;
     // Whether a sealed PASSWORD opens with this site's key (DecryptPassword when empty).
     std::function<bool(const CString&)> opens;
+    // CSV cells are taken as written, without taking off the export's formula mark.
+    bool rawCells = false;
 };
 
 // One resource the import adds or replaces, with the fields it is stored with.

@@ -117,7 +117,7 @@ bool ReadHeader(const SCsvRecord& header, std::vector<SColumn>* columns,
 }
 
 std::vector<SImportRecord> ReadCsvRecords(std::string_view text,
-                                          std::vector<SImportProblem>* problems) {
+                                          std::vector<SImportProblem>* problems, bool rawCells) {
     std::vector<SCsvRecord> rows;
     std::vector<SCsvProblem> syntax;
     ReadCsv(text, &rows, &syntax);
@@ -154,7 +154,8 @@ std::vector<SImportRecord> ReadCsvRecords(std::string_view text,
         record.caps.pairsCarried = hasCapsPairs;
         for (size_t c = 0; c < columns.size(); ++c) {
             const SColumn& column = columns[c];
-            const std::string& cell = row.fields[c];
+            const std::string cell =
+                rawCells ? row.fields[c] : UnmarkSpreadsheetCell(row.fields[c]);
             const std::string what = "column " + std::to_string(c + 1);
             switch (column.kind) {
                 case SColumn::kId:
@@ -313,8 +314,8 @@ std::vector<SImportRecord> ReadJsonRecords(std::string_view text,
 }  // namespace
 
 std::vector<SImportRecord> ReadImportRecords(std::string_view text, ETransferFormat format,
-                                             std::vector<SImportProblem>* problems) {
-    return format == ETransferFormat::kCsv ? ReadCsvRecords(text, problems)
+                                             std::vector<SImportProblem>* problems, bool rawCells) {
+    return format == ETransferFormat::kCsv ? ReadCsvRecords(text, problems, rawCells)
                                            : ReadJsonRecords(text, problems);
 }
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/transfer/CatalogueExport.h"
+#include "catalogue/transfer/CsvCodec.h"
 #include "tests/catalogue/queries/CatalogueFixture.h"
 
 namespace NResourceItem {
@@ -206,13 +207,34 @@ TEST(CatalogueImportTest, ExportedDocumentsReadBackExactly) {
     CZRauto_ptr<IKitroster> source =
         MakeCatalogue({{"SRV01", "SERVER_MPEG4", "SERVER=a;PASSWORD=$kx1$abc;E=;"},
                        {"CAM01", "CAMERA_IP", "IPADDR=10.0.0.5;B=\"x=1;y\";junk;"},
-                       {"ROOM01", "ROOM_VIDEO", ""}});
+                       {"ROOM01", "ROOM_VIDEO", ""},
+                       // Cells a spreadsheet would run, and ones that look marked already.
+                       {"FORMULA", "+CMD", "-K=@v;N='-1;Q=''+x;R='y;"}});
     // A name holds no line break (the edit rules refuse one); a property string may.
     source->GetItemById("CAM01")->set_Name("Caf\xE9, \"quoted\"");
     source->GetItemById("ROOM01")->set_Caps("S=1;\rT=2;");
+    source->GetItemById("FORMULA")->set_Name("=HYPERLINK(\"http://x\",\"y\")");
+    source->GetItemById("FORMULA")->set_Caps("@S=+1;");
     for (ETransferFormat format : {ETransferFormat::kCsv, ETransferFormat::kJson}) {
         const std::string text = format == ETransferFormat::kCsv ? ExportCatalogueCsv(source)
                                                                  : ExportCatalogueJson(source);
+        if (format == ETransferFormat::kCsv) {
+            // No data cell starts a formula; the raw export writes the cells as stored.
+            std::vector<SCsvRecord> rows;
+            std::vector<SCsvProblem> syntax;
+            ASSERT_TRUE(ReadCsv(text, &rows, &syntax));
+            for (size_t r = 1; r < rows.size(); ++r) {
+                for (const std::string& cell : rows[r].fields)
+                    EXPECT_TRUE(cell.empty() ||
+                                std::string("=+-@\t\r").find(cell[0]) == std::string::npos)
+                        << cell;
+            }
+            EXPECT_THAT(text, HasSubstr("\"'=HYPERLINK("));
+            EXPECT_THAT(text, HasSubstr(",'''+x,"));
+            const std::string raw = ExportCatalogueCsv(source, /*raw=*/true);
+            EXPECT_THAT(raw, HasSubstr("\"=HYPERLINK("));
+            EXPECT_THAT(raw, HasSubstr(",''+x,"));
+        }
         CZRauto_ptr<IKitroster> target = MakeCatalogue({});
         const SImportPlan plan = Plan(text, format, target);
         ASSERT_TRUE(plan.problems.empty()) << plan.problems[0].message << "\n" << text;
