@@ -75,7 +75,15 @@ struct SImportCommandOptions {
 
 bool ReadDocument(const std::string& file, std::string* text, std::string* error) {
     if (file == "-") {
-        text->assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        // The same limit as a file: one byte more than it says the input is too large.
+        text->resize(kMaxImportBytes + 1);
+        std::cin.read(text->data(), static_cast<std::streamsize>(text->size()));
+        text->resize(static_cast<size_t>(std::cin.gcount()));
+        if (text->size() > kMaxImportBytes) {
+            *error = "standard input holds more than " + std::to_string(kMaxImportBytes >> 20) +
+                     " MiB, the most an import reads";
+            return false;
+        }
         return true;
     }
     const EnvStatus status =

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include <nlohmann/json.hpp>
 
@@ -254,8 +255,28 @@ std::vector<SImportRecord> ReadJsonRecords(std::string_view text,
                                            std::vector<SImportProblem>* problems) {
     std::vector<SImportRecord> records;
     Json document;
+    // A key given twice in one object would be dropped without a word by the parser; the
+    // keys of each open object are kept to find it. Objects at depth 1 are the records.
+    std::vector<std::set<std::string>> keys;
+    int record = 0;
+    auto watch = [&](int depth, nlohmann::detail::parse_event_t event, Json& parsed) {
+        using Event = nlohmann::detail::parse_event_t;
+        if (event == Event::object_start) {
+            keys.emplace_back();
+            record += depth == 1 ? 1 : 0;
+        } else if (event == Event::object_end) {
+            keys.pop_back();
+        } else if (event == Event::key && !keys.empty()) {
+            const std::string key = parsed.get<std::string>();
+            if (!keys.back().insert(key).second)
+                problems->push_back({depth >= 1 ? record : 0, 0,
+                                     "the key \"" + key + "\" is given twice in one object"});
+        }
+        return true;
+    };
+    const size_t before = problems->size();
     try {
-        document = Json::parse(text);
+        document = Json::parse(text, watch);
     } catch (const Json::parse_error& e) {
         // The parser's message names the byte; the line is what a person looks for.
         problems->push_back({0, LineOfOffset(text, e.byte > 0 ? e.byte - 1 : 0),
@@ -266,6 +287,8 @@ std::vector<SImportRecord> ReadJsonRecords(std::string_view text,
         problems->push_back({0, 0, "not a usable JSON document: " + WithoutTag(e.what())});
         return records;
     }
+    if (problems->size() > before)
+        return records;
     if (!document.is_array()) {
         problems->push_back({0, 1,
                              std::string("the document must be a JSON array of "

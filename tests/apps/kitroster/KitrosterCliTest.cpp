@@ -13,6 +13,7 @@
 #include <initializer_list>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -460,6 +461,22 @@ TEST_F(KitrosterCliTest, TextWindows1252CannotHoldIsRefusedEverywhere) {
     EXPECT_EQ(held.code, 0) << held.err;
     EXPECT_THAT(ReadFile(ResourceFile("CAM01")), HasSubstr("<NAME> {Cam\xe9ra \x80}"));
     EXPECT_EQ(Shown("CAM01", "CONN.USERNAME"), "Ren\xc3\xa9");
+}
+
+// Standard input is read to the same 64 MiB limit as a file.
+TEST_F(KitrosterCliTest, ImportFromStandardInputStopsAt64MiB) {
+    for (const auto& [bytes, code, message] :
+         {std::tuple<long, int, const char*>{64L << 20, 1, "nothing imported"},
+          {(64L << 20) + 1, 1, "standard input holds more than 64 MiB"}}) {
+        const std::string command =
+            "head -c " + std::to_string(bytes) + " /dev/zero | tr '\\0' x | KITROSTER_LOG=off " +
+            Quote(KITROSTER_BIN) + " --registry " + Quote((m_dir / "registry.db").string()) +
+            " --root " + Quote(m_site.string()) + " import - --format csv 2>" +
+            Quote((m_dir / "stderr").string());
+        const int status = std::system(command.c_str());
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, code) << bytes;
+        EXPECT_THAT(ReadFile(m_dir / "stderr"), HasSubstr(message)) << bytes;
+    }
 }
 
 TEST_F(KitrosterCliTest, DeleteRemovesTheFile) {

@@ -109,6 +109,14 @@ TEST(CatalogueImportTest, EveryKindOfProblemIsReportedWithItsPlace) {
         {kJson, "[{\"id\": \"CAM05\", \"type\": \"X\", \"colour\": \"red\"}]", 1, 0,
          "unknown field \"colour\""},
         {kJson, "[{\"type\": \"X\"}]", 1, 0, "the resource has no \"id\""},
+        // Keys given twice would be dropped by the parser without a word.
+        {kJson, R"([{"id": "CAM05", "type": "X"}, {"id": "CAM06", "type": "X", "id": "CAM07"}])", 2,
+         0, "the key \"id\" is given twice in one object"},
+        {kJson, R"([{"id": "CAM05", "type": "X", "connProperties": {"A": "1", "A": "2"}}])", 1, 0,
+         "the key \"A\" is given twice in one object"},
+        // Load reads no resource file over 16 MiB: such a resource could not be seen again.
+        {kCsv, "ID,TYPE,NAME\r\nCAM05,X," + std::string(16u << 20, 'n') + "\r\n", 1, 2,
+         "CAM05 would be a file of 16777290 bytes; a resource file holds at most 16777216"},
         {kJson, "[{\"id\": \"CAM05\", \"type\": \"X\", \"connProperties\": {\"A\": 1}}]", 1, 0,
          "\"connProperties\".A must be a string"},
         {kJson,
