@@ -4,6 +4,8 @@
 #include <cstdlib>
 
 #include "dialog_framework/Dialog.h"
+#include "platform/env/PathMapping.h"
+#include "resources/strings/StringTable.h"
 
 using kitroster::EControlClass;
 namespace style = kitroster::style;
@@ -13,6 +15,17 @@ namespace {
 CWnd* Control(CDataExchange* pDX, int id) {
     pDX->m_idLastControl = id;
     return pDX->m_pDlgWnd->GetDlgItem(id);
+}
+
+// Text typed with a character Windows-1252 does not have reaches us marked (the backends
+// convert it so); storing it would put a '?' in its place without a word, so the entry is
+// refused, in the words the import uses.
+void RefuseUnheldText(CDataExchange* pDX, const CString& value) {
+    if (value.Find(kitroster::kUnheldCharacter) < 0)
+        return;
+    pDX->m_pDlgWnd->MessageBox(CString(kitroster::UnheldTextMessage("The entry") + "."),
+                               LoadResString(IDS_INVALID_ENTRY), MB_OK | MB_ICONERROR);
+    pDX->Fail();
 }
 
 }  // namespace
@@ -27,10 +40,13 @@ void DDX_Text(CDataExchange* pDX, int id, CString& value) {
     CWnd* control = Control(pDX, id);
     if (!control)
         return;
-    if (pDX->m_bSaveAndValidate)
-        value = control->GetWindowText();
-    else
+    if (pDX->m_bSaveAndValidate) {
+        const CString text = control->GetWindowText();
+        RefuseUnheldText(pDX, text);
+        value = text;
+    } else {
         control->SetWindowText(value);
+    }
 }
 
 void DDX_Text(CDataExchange* pDX, int id, int& value) {
@@ -98,7 +114,10 @@ void DDX_CBString(CDataExchange* pDX, int id, CString& value) {
     if (!combo)
         return;
     if (pDX->m_bSaveAndValidate) {
-        value = combo->HasEditPart() ? combo->GetWindowText() : combo->GetLine(combo->GetCurSel());
+        const CString text =
+            combo->HasEditPart() ? combo->GetWindowText() : combo->GetLine(combo->GetCurSel());
+        RefuseUnheldText(pDX, text);
+        value = text;
         return;
     }
     int line = combo->FindStringExact(-1, value);

@@ -209,8 +209,12 @@ bool CResEditDlg::check_type() {
 }
 
 bool CResEditDlg::check_name() {
-    if (check_for_invalid_chars(kLabelName, m_name, false))
+    // A line break gets its own message; string 4 speaks only of braces.
+    const SEntryCheck check = CheckNameChars(m_name);
+    if (!check.Accepted()) {
+        MessageBox(check.message, LoadResString(check.captionId), MB_OK | MB_ICONERROR);
         return false;
+    }
     cleanup(m_name);
     return true;
 }

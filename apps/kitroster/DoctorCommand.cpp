@@ -12,6 +12,9 @@
 //   "duplicateAddresses": [{"property": "IPADDR" | "MAC_ADDR", "address", "cameras": [id]}]
 //   "emptyServer":        [{"server"}]
 //   "defaultPasswords":   [{"resource", "type"}]     never the password itself
+//   "passwordProblems":   [{"resource", "type", "problem": "clearText" | "doesNotOpen"}]
+//                           a PASSWORD stored in clear, or sealed under another site's
+//                           key (or damaged); never the value
 //   "staleTempFiles":     [{"file", "ageSeconds", "removed", "error" (when not removed
 //                           under --fix)}]
 //   "malformedAddresses": [{"resource", "property": "IPADDR" | "SERVER", "address"}]
@@ -87,6 +90,11 @@ Json ReportJson(const SDoctorReport& report) {
     for (const auto& password : report.defaultPasswords)
         passwords.push_back(
             {{"resource", ToUtf8(password.resource)}, {"type", ToUtf8(password.type)}});
+    Json& problems = out["passwordProblems"] = Json::array();
+    for (const auto& password : report.passwordProblems)
+        problems.push_back({{"resource", ToUtf8(password.resource)},
+                            {"type", ToUtf8(password.type)},
+                            {"problem", password.clear ? "clearText" : "doesNotOpen"}});
     Json& temps = out["staleTempFiles"] = Json::array();
     for (const auto& file : report.staleTempFiles) {
         Json entry = {{"file", ToUtf8(CString(file.name))},
@@ -193,6 +201,13 @@ void PrintReport(const SDoctorReport& report) {
                        report.defaultPasswords.size());
     for (const auto& password : report.defaultPasswords)
         passwords.Line("%s (%s)", password.resource.GetString(), password.type.GetString());
+
+    CSection problems("Resources whose PASSWORD is not sealed with this site's key",
+                      report.passwordProblems.size());
+    for (const auto& password : report.passwordProblems)
+        problems.Line("%s (%s): %s", password.resource.GetString(), password.type.GetString(),
+                      password.clear ? "stored in clear text"
+                                     : "does not open (sealed at another site, or damaged)");
 
     CSection temps("Temporary files left by interrupted saves", report.staleTempFiles.size());
     for (const auto& file : report.staleTempFiles) {

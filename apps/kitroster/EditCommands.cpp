@@ -15,6 +15,7 @@
 #include "catalogue/queries/Dependants.h"
 #include "catalogue/queries/EditRules.h"
 #include "catalogue/queries/IdentifierCheck.h"
+#include "catalogue/queries/PasswordRule.h"
 #include "platform/kxcommon/KXCommon.h"
 #include "resources/strings/StringTable.h"
 
@@ -54,8 +55,25 @@ int RefuseTakenFile(IKitroster* collection, const CString& id) {
     return Report(message);
 }
 
-// The connectivity property that holds a login's password.
-constexpr const char* kPasswordKey = "PASSWORD";
+// Resource files live in a shared folder: a password is only ever stored sealed with this
+// site's key. Refuses a connectivity string that would store one otherwise; kExitOk when
+// it stores none or one sealed here (copied from `show`, say).
+int RefuseUnsealedPassword(const std::string& command, const std::optional<CString>& conn) {
+    if (!conn)
+        return kExitOk;
+    switch (ClassifyConnPassword(*conn)) {
+        case EStoredPassword::kClear:
+            return UsageError(command + ": a password is stored sealed; give it with --password");
+        case EStoredPassword::kUnopened:
+            return Report(
+                "the PASSWORD given does not open with this site's key (sealed at another "
+                "site, or damaged); give the password with --password");
+        case EStoredPassword::kNone:
+        case EStoredPassword::kSealed:
+            break;
+    }
+    return kExitOk;
+}
 
 // The text of an optional command-line field, converted; unset stays unset.
 std::optional<CString> Field(const std::string* text) {
@@ -76,6 +94,8 @@ int RunAdd(const SAddOptions& o) {
         CheckNewResource(FromUtf8(o.id), fields, catalogue.collection, &id, &fields);
     if (!check.Accepted())
         return Refused(check);
+    if (int rc = RefuseUnsealedPassword("add", fields.conn))
+        return rc;
     if (int rc = RefuseTakenFile(catalogue.collection, id))
         return rc;
 
@@ -121,8 +141,8 @@ int RunSet(const SSetOptions& o) {
             SAssignment a{conn, {}, {}};
             if (!SplitAssignment(text, a.key, a.value))
                 return UsageError("set: '" + text + "' is not of the form KEY=VALUE");
-            // Resource files live in a shared folder: a password is only ever stored sealed.
-            if (conn && a.key.CompareNoCase(kPasswordKey) == 0)
+            // A password is only ever stored sealed; the bag reads " password" as PASSWORD.
+            if (conn && IsPasswordKey(a.key))
                 return UsageError("set: a password is stored sealed; give it with --password");
             assignments.push_back(a);
         }
@@ -132,7 +152,7 @@ int RunSet(const SSetOptions& o) {
         std::string plain;
         if (!ReadSecretLine("Password: ", &plain))
             return Report("no password was given on standard input");
-        const CString sealed = EncryptPassword(FromUtf8(plain));
+        const CString sealed = EncryptPassword(FromUtf8(plain, "the password"));
         if (sealed.IsEmpty())
             return Report("the password cannot be sealed: the site key is not usable");
         assignments.push_back({true, kPasswordKey, sealed});
@@ -149,6 +169,8 @@ int RunSet(const SSetOptions& o) {
                            Field(o.caps.get())};
     if (SEntryCheck check = CheckResourceFields(fields, &fields); !check.Accepted())
         return Refused(check);
+    if (int rc = RefuseUnsealedPassword("set", fields.conn))
+        return rc;
     for (const SAssignment& a : assignments) {
         if (SEntryCheck check = CheckPropertyEntry(a.conn, a.key, a.value); !check.Accepted())
             return Refused(check);

@@ -1,5 +1,8 @@
 #include "apps/kitroster/TextEncoding.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 #include "platform/env/PathMapping.h"
 
 namespace kitroster::cli {
@@ -8,11 +11,15 @@ std::string ToUtf8(const CString& text) {
     return Cp1252ToUtf8(text.str());
 }
 
-CString FromUtf8(const std::string& text) {
+CString FromUtf8(const std::string& text, const std::string& what) {
     std::string out;
-    if (Utf8ToCp1252(text, &out, '?'))
-        return CString(std::move(out));
-    return CString(text);
+    if (!Utf8ToCp1252(text, &out, kUnheldCharacter))
+        return CString(text);
+    // A substitute that was not in the argument stands for a character the code page lacks.
+    if (std::count(out.begin(), out.end(), kUnheldCharacter) !=
+        std::count(text.begin(), text.end(), kUnheldCharacter))
+        throw std::runtime_error(UnheldTextMessage(what.empty() ? "'" + text + "'" : what));
+    return CString(std::move(out));
 }
 
 }  // namespace kitroster::cli

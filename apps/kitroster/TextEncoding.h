@@ -1,7 +1,10 @@
 // Text at the terminal boundary. The catalogue holds 8-bit Windows-1252 text; terminals,
 // scripts and JSON use UTF-8. Output is converted to UTF-8; input arguments that are
-// valid UTF-8 are converted to Windows-1252 (characters it lacks become '?'), and any
-// other bytes are taken as they are, so raw 8-bit arguments still work.
+// valid UTF-8 are converted to Windows-1252, and any other bytes are taken as they are, so
+// raw 8-bit arguments still work. An argument holding a character Windows-1252 lacks is
+// refused, never stored with a '?' in its place: FromUtf8 throws std::runtime_error with
+// the import's message, naming `what` (the argument itself, quoted, when empty), and main
+// reports it with exit 1.
 #pragma once
 
 #include <string>
@@ -11,6 +14,6 @@
 namespace kitroster::cli {
 
 std::string ToUtf8(const CString& text);
-CString FromUtf8(const std::string& text);
+CString FromUtf8(const std::string& text, const std::string& what = "");
 
 }  // namespace kitroster::cli

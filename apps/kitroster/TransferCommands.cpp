@@ -45,12 +45,13 @@ std::optional<ETransferFormat> FormatOfFileName(const std::string& file) {
 struct SExportOptions {
     std::string format = "json";
     std::string output;
+    bool raw = false;  // CSV cells as stored, without the formula mark
 };
 
 int RunExport(const SExportOptions& o) {
     SCatalogue catalogue = LoadCatalogue();
     const std::string text = ParseFormat(o.format) == ETransferFormat::kCsv
-                                 ? ExportCatalogueCsv(catalogue.collection)
+                                 ? ExportCatalogueCsv(catalogue.collection, o.raw)
                                  : ExportCatalogueJson(catalogue.collection);
     if (o.output.empty() || o.output == "-") {
         std::fwrite(text.data(), 1, text.size(), stdout);
@@ -69,11 +70,20 @@ struct SImportCommandOptions {
     std::string format;
     bool dryRun = false;
     bool replace = false;
+    bool raw = false;
 };
 
 bool ReadDocument(const std::string& file, std::string* text, std::string* error) {
     if (file == "-") {
-        text->assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        // The same limit as a file: one byte more than it says the input is too large.
+        text->resize(kMaxImportBytes + 1);
+        std::cin.read(text->data(), static_cast<std::streamsize>(text->size()));
+        text->resize(static_cast<size_t>(std::cin.gcount()));
+        if (text->size() > kMaxImportBytes) {
+            *error = "standard input holds more than " + std::to_string(kMaxImportBytes >> 20) +
+                     " MiB, the most an import reads";
+            return false;
+        }
         return true;
     }
     const EnvStatus status =
@@ -121,6 +131,7 @@ int RunImport(const SImportCommandOptions& o) {
         return rc;
     SImportOptions options;
     options.replace = o.replace;
+    options.rawCells = o.raw;
     const SImportPlan plan = PlanImport(text, *format, catalogue.collection, options);
     const std::string name = o.file == "-" ? "<stdin>" : o.file;
     for (const SImportProblem& problem : plan.problems)
@@ -153,6 +164,9 @@ void RegisterTransferCommands(CLI::App& app, SCommandContext& ctx) {
     exportCmd->add_option("--format", exportOptions->format, "json (default) or csv")
         ->check(formats);
     exportCmd->add_option("--output", exportOptions->output, "File to write (default: stdout)");
+    exportCmd->add_flag("--raw", exportOptions->raw,
+                        "CSV: write every cell as stored; by default a cell a spreadsheet would "
+                        "run as a formula (=, +, -, @, tab, CR) is written behind an apostrophe");
     SetAction(exportCmd, ctx, [exportOptions] { return RunExport(*exportOptions); });
 
     auto importOptions = std::make_shared<SImportCommandOptions>();
@@ -168,6 +182,9 @@ void RegisterTransferCommands(CLI::App& app, SCommandContext& ctx) {
                         "Check and print what would change; write nothing");
     importCmd->add_flag("--replace", importOptions->replace,
                         "Replace the fields of resources that exist already");
+    importCmd->add_flag("--raw", importOptions->raw,
+                        "CSV: take cells as written (a file from export --raw), without taking "
+                        "off the apostrophe the export puts before a formula-like cell");
     SetAction(importCmd, ctx, [importOptions] { return RunImport(*importOptions); });
 }
 

@@ -54,8 +54,9 @@ int main(int argc, char** argv) {
     }
     if (!ctx.action)
         return UsageError("no command given");
-    ApplyGlobalOptions(ctx);
     try {
+        // Inside: a --root the catalogue's text cannot hold is refused like any argument.
+        ApplyGlobalOptions(ctx);
         return ctx.action();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kitroster: %s\n", e.what());

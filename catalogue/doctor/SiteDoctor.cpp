@@ -12,6 +12,7 @@
 #include "catalogue/doctor/StaleTempFiles.h"
 #include "catalogue/queries/DefaultPasswords.h"
 #include "catalogue/queries/LinkCheck.h"
+#include "catalogue/queries/PasswordRule.h"
 #include "catalogue/queries/ResourceReferences.h"
 #include "catalogue/queries/RoomAssemblies.h"
 #include "platform/env/Env.h"
@@ -228,6 +229,15 @@ void CheckServersAndPasswords(const std::vector<SResource>& resources, SDoctorRe
     }
 }
 
+void CheckStoredPasswords(const std::vector<SResource>& resources, SDoctorReport* report) {
+    for (const SResource& resource : resources) {
+        const EStoredPassword state = ClassifyPassword(resource.Get(kPasswordKey));
+        if (state == EStoredPassword::kClear || state == EStoredPassword::kUnopened)
+            report->passwordProblems.push_back(
+                {resource.id, resource.item->get_Type(), state == EStoredPassword::kClear});
+    }
+}
+
 bool IsPort(const CString& text) {
     if (text.IsEmpty() || text.GetLength() > 5)
         return false;
@@ -334,7 +344,8 @@ bool SDoctorReport::HasFindings() const {
             return true;
     return !skippedFiles.empty() || !roomLinks.empty() || !assemblyLinks.empty() ||
            !missingReferences.empty() || !duplicateAddresses.empty() || !emptyServer.empty() ||
-           !defaultPasswords.empty() || !malformedAddresses.empty() || !unreachable.empty();
+           !defaultPasswords.empty() || !passwordProblems.empty() ||
+           !malformedAddresses.empty() || !unreachable.empty();
 }
 
 SDoctorReport BuildDoctorReport(IKitroster* collection, kitroster::Env* env,
@@ -347,6 +358,7 @@ SDoctorReport BuildDoctorReport(IKitroster* collection, kitroster::Env* env,
         CheckReferences(collection, resources, &report);
         CheckAddresses(resources, &report);
         CheckServersAndPasswords(resources, &report);
+        CheckStoredPasswords(resources, &report);
         if (options.ping)
             PingResources(collection, resources, options, &report);
     }

@@ -78,6 +78,15 @@ struct KITROSTER_API SDefaultPasswordFinding {
     CString type;
 };
 
+// A resource whose stored PASSWORD (any type, read as the property bag reads keys) is
+// clear text, or sealed text that does not open with this site's key (sealed at another
+// site, or damaged): the recording side then logs in with no password. Never the value.
+struct KITROSTER_API SPasswordProblemFinding {
+    CString resource;
+    CString type;
+    bool clear = false;  // else it does not open
+};
+
 // A temporary file of an interrupted save (".~<file>.<pid>.<n>.<8 hex>.tmp") older than
 // an hour.
 struct KITROSTER_API SStaleTempFileFinding {
@@ -111,6 +120,7 @@ struct KITROSTER_API SDoctorReport {
     std::vector<SDuplicateAddressFinding> duplicateAddresses;
     std::vector<CString> emptyServer;  // server identifiers
     std::vector<SDefaultPasswordFinding> defaultPasswords;
+    std::vector<SPasswordProblemFinding> passwordProblems;
     std::vector<SStaleTempFileFinding> staleTempFiles;
     std::vector<SMalformedAddressFinding> malformedAddresses;  // only with `ping`
     std::vector<SUnreachableFinding> unreachable;

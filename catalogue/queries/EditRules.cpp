@@ -36,7 +36,8 @@ SEntryCheck CheckResourceFields(const SResourceFields& fields, SResourceFields* 
     for (const SField& field : order) {
         if (!*field.in)
             continue;
-        SEntryCheck check = CheckFieldChars(field.label, **field.in);
+        SEntryCheck check = field.in == &fields.name ? CheckNameChars(**field.in)
+                                                     : CheckFieldChars(field.label, **field.in);
         if (!check.Accepted())
             return check;
         *field.out = check.value;

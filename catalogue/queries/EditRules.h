@@ -28,7 +28,8 @@ KITROSTER_API CString IdTooLongMessage();
 
 // The field checks of an edit, in the dialog's order (type, name, connectivity,
 // capabilities): '{', '}' and line feeds are refused (string 4 with the field's label,
-// caption 3), and a type that is empty after trimming is refused. On success `*cleaned`
+// caption 3), a name with a carriage return or line feed is refused as CheckNameChars
+// says, and a type that is empty after trimming is refused. On success `*cleaned`
 // holds every set field trimmed of white space.
 KITROSTER_API SEntryCheck CheckResourceFields(const SResourceFields& fields,
                                               SResourceFields* cleaned);

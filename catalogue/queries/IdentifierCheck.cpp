@@ -51,6 +51,16 @@ SEntryCheck CheckFieldChars(const char* label, const CString& value) {
     return check;
 }
 
+SEntryCheck CheckNameChars(const CString& value) {
+    if (value.FindOneOf("\r\n") >= 0) {
+        CString message;
+        message.Format("Invalid character detected for '%s'. Entry cannot include line breaks.",
+                       kLabelName);
+        return Rejected(0, IDS_INVALID_ENTRY, message, value);
+    }
+    return CheckFieldChars(kLabelName, value);
+}
+
 SEntryCheck CheckResourceId(const CString& id, IKitroster* collection, bool existing) {
     if (HasInvalidEntryChars(id))
         return InvalidChars(kLabelId, id);

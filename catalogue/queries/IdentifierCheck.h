@@ -47,6 +47,11 @@ KITROSTER_API bool HasInvalidEntryChars(const CString& value);
 // string 3. On success `value` is the field trimmed of white space.
 KITROSTER_API SEntryCheck CheckFieldChars(const char* label, const CString& value);
 
+// The check of a resource's name: a carriage return or line feed is refused with a message
+// that says so (caption string 3; a name is one line of its file and of every list), then
+// CheckFieldChars. On success `value` is the name trimmed.
+KITROSTER_API SEntryCheck CheckNameChars(const CString& value);
+
 // The identifier check of the edit dialog, on the identifier as entered (untrimmed):
 // invalid characters (string 4, "ID"); for a new resource (`existing` false) a resource
 // `collection` already finds under it (string 5); then, on the trimmed text, empty

@@ -94,7 +94,7 @@ std::string ExportCatalogueJson(IKitroster* collection) {
     return rows.dump(2) + "\n";
 }
 
-std::string ExportCatalogueCsv(IKitroster* collection) {
+std::string ExportCatalogueCsv(IKitroster* collection, bool raw) {
     struct SRow {
         std::vector<std::string> fields;
         SProperties conn, caps;
@@ -124,6 +124,10 @@ std::string ExportCatalogueCsv(IKitroster* collection) {
             row.fields.push_back(ValueOf(row.conn, key));
         for (const std::string& key : capsKeys.Keys())
             row.fields.push_back(ValueOf(row.caps, key));
+        if (!raw) {
+            for (std::string& cell : row.fields)
+                cell = MarkSpreadsheetCell(cell);
+        }
         AppendCsvRecord(row.fields, &out);
     }
     return out;

@@ -6,7 +6,9 @@
 // NAME, CONN, CAPS, then one CONN.<KEY> column for every connectivity key and one
 // CAPS.<KEY> column for every capability key seen in any resource, each group in the order
 // the keys first appear; a resource without a key has an empty cell. Properties are
-// written as stored: a PASSWORD is the sealed text the resource file holds.
+// written as stored: a PASSWORD is the sealed text the resource file holds. A cell a
+// spreadsheet would run as a formula is written behind an apostrophe
+// (MarkSpreadsheetCell), unless `raw`; the import takes the mark off again.
 //
 // CatalogueImport reads both back to the same catalogue.
 //
@@ -21,6 +23,6 @@
 namespace NResourceItem {
 
 KITROSTER_API std::string ExportCatalogueJson(IKitroster* collection);
-KITROSTER_API std::string ExportCatalogueCsv(IKitroster* collection);
+KITROSTER_API std::string ExportCatalogueCsv(IKitroster* collection, bool raw = false);
 
 }  // namespace NResourceItem

@@ -2,10 +2,14 @@
 
 #include <map>
 #include <optional>
+#include <set>
 
+#include "catalogue/CatalogueContext.h"
 #include "catalogue/ResPropertyBag.h"
 #include "catalogue/ResourceItem.h"
+#include "catalogue/ResourceItemPersist.h"
 #include "catalogue/queries/EditRules.h"
+#include "catalogue/queries/PasswordRule.h"
 #include "catalogue/transfer/TransferColumns.h"
 #include "platform/env/PathMapping.h"
 #include "platform/kxcommon/KXCommon.h"
@@ -28,10 +32,30 @@ CString Trimmed(CString text) {
     return text.Trim();
 }
 
-using SPropertyList = std::vector<SImportProperty>;
+// Properties in order, with an index by key: a document may carry a hundred thousand of
+// them, and every look-up must stay logarithmic. A key given twice finds its first value.
+class CPropertyList {
+  public:
+    void push_back(SImportProperty property) {
+        m_index.emplace(property.key, m_items.size());
+        m_items.push_back(std::move(property));
+    }
+    const CString* Find(const CString& upperKey) const {
+        const auto it = m_index.find(upperKey);
+        return it == m_index.end() ? nullptr : &m_items[it->second].value;
+    }
+    std::vector<SImportProperty>::const_iterator begin() const { return m_items.begin(); }
+    std::vector<SImportProperty>::const_iterator end() const { return m_items.end(); }
+    size_t size() const { return m_items.size(); }
+    bool empty() const { return m_items.empty(); }
 
-SPropertyList Parse(const CString& text) {
-    SPropertyList properties;
+  private:
+    std::vector<SImportProperty> m_items;
+    std::map<CString, size_t> m_index;
+};
+
+CPropertyList Parse(const CString& text) {
+    CPropertyList properties;
     CZRauto_ptr<IResPropertyBag> bag = CResPropertyBagFactory::CreateInstance(text);
     CString key, value;
     for (int i = 0; bag->Get(i, key, value); ++i)
@@ -39,12 +63,8 @@ SPropertyList Parse(const CString& text) {
     return properties;
 }
 
-const CString* Find(const SPropertyList& properties, const CString& upperKey) {
-    for (const SImportProperty& property : properties) {
-        if (property.key == upperKey)
-            return &property.value;
-    }
-    return nullptr;
+const CString* Find(const CPropertyList& properties, const CString& upperKey) {
+    return properties.Find(upperKey);
 }
 
 // Checks one record and works out what it stores.
@@ -78,10 +98,11 @@ class CRecordCheck {
         const std::optional<CString> caps = Properties(false, m_record.caps, currentCaps);
         if (m_record.passwordPlain)
             conn = WithSealedPassword(conn, existing);
+        // A PASSWORD sealed from the record's own clear password needs no further look.
         if (conn)
-            CheckPasswordProperties(true, *conn);
+            CheckPasswordProperties(true, *conn, /*sealedHere=*/m_record.passwordPlain.has_value());
         if (caps)
-            CheckPasswordProperties(false, *caps);
+            CheckPasswordProperties(false, *caps, false);
         if (m_failed)
             return std::nullopt;
 
@@ -169,7 +190,7 @@ class CRecordCheck {
             text = connectivity ? cleaned.conn : cleaned.caps;
         }
 
-        SPropertyList pairs;
+        CPropertyList pairs;
         bool pairsFine = true;
         for (const SImportProperty& pair : given.pairs) {
             // Compared as given: agreement with the text is exact. Written() trims values.
@@ -199,19 +220,17 @@ class CRecordCheck {
         if (!given.columnKeys.empty()) {
             // A spreadsheet column speaks for its own key only: it sets the key, or removes
             // it when the cell is empty, and a replaced resource keeps its other properties.
-            CZRauto_ptr<IResPropertyBag> bag = CResPropertyBagFactory::CreateInstance(current);
-            for (const CString& columnKey : given.columnKeys) {
-                const CString key = Upper(columnKey);
-                if (const CString* value = Find(pairs, key))
-                    bag->Set(key, *value);
-                else
-                    bag->Delete(key);
+            // Kept keys stay where they are, new ones follow in column order.
+            std::set<CString> columns;
+            for (const CString& columnKey : given.columnKeys)
+                columns.insert(Upper(columnKey));
+            CPropertyList merged;
+            for (const SImportProperty& property : Parse(current)) {
+                if (!columns.count(property.key))
+                    merged.push_back(property);
+                else if (const CString* value = Find(pairs, property.key))
+                    merged.push_back({property.key, *value});
             }
-            SPropertyList merged;
-            CString key, value;
-            for (int i = 0; bag->Get(i, key, value); ++i)
-                merged.push_back({key, value});
-            // A value the bag refused (a double quote) is missing from it.
             for (const SImportProperty& pair : pairs) {
                 if (!Find(merged, pair.key))
                     merged.push_back(pair);
@@ -228,9 +247,9 @@ class CRecordCheck {
     // Whether the text holds exactly the pairs; each difference is a problem. With
     // `columnKeys` (CSV) only those keys are compared, an empty cell standing for an absent
     // or empty property.
-    bool Agree(const char* label, const CString& text, const SPropertyList& pairs,
+    bool Agree(const char* label, const CString& text, const CPropertyList& pairs,
                const std::vector<CString>& columnKeys) {
-        const SPropertyList parsed = Parse(text);
+        const CPropertyList parsed = Parse(text);
         bool agree = true;
         auto compare = [&](const CString& key) {
             const CString* inText = Find(parsed, key);
@@ -269,13 +288,13 @@ class CRecordCheck {
     // The property string written from pairs, values trimmed as the edit dialog trims
     // them; a pair the string cannot carry (a double quote, a key with '=' or ';' or white
     // space at either end) is a problem.
-    std::optional<CString> Written(const char* label, const SPropertyList& pairs) {
+    std::optional<CString> Written(const char* label, const CPropertyList& pairs) {
         CZRauto_ptr<IResPropertyBag> bag = CResPropertyBagFactory::CreateInstance();
         for (const SImportProperty& pair : pairs)
             bag->Set(pair.key, Trimmed(pair.value));
         CString text;
         bag->ToString(text);
-        const SPropertyList reread = Parse(text);
+        const CPropertyList reread = Parse(text);
         bool fine = true;
         for (const SImportProperty& pair : pairs) {
             const CString* back = Find(reread, pair.key);
@@ -319,9 +338,9 @@ class CRecordCheck {
         return text;
     }
 
-    // Clear text never reaches a resource file: a PASSWORD must be sealed, and a
-    // PASSWORD_PLAIN is only taken where it is sealed on the way in.
-    void CheckPasswordProperties(bool connectivity, const CString& text) {
+    // Clear text never reaches a resource file: a PASSWORD must be sealed with this site's
+    // key, and a PASSWORD_PLAIN is only taken where it is sealed on the way in.
+    void CheckPasswordProperties(bool connectivity, const CString& text, bool sealedHere) {
         const char* label = connectivity ? kLabelConnectivity : kLabelCapabilities;
         CZRauto_ptr<IResPropertyBag> bag = CResPropertyBagFactory::CreateInstance(text);
         CString value;
@@ -329,10 +348,22 @@ class CRecordCheck {
             Fail(std::string(label) + ": " + kPasswordPlainKey +
                  " is taken only as its own column or connProperties key, and is then sealed");
         }
-        if (connectivity && bag->Get(kPasswordKey, value) && !value.IsEmpty() &&
-            value.Find(kSealedPrefix) != 0) {
-            Fail(std::string(kPasswordKey) + " is not sealed text; give a clear password as " +
-                 kPasswordPlainKey + " to have it sealed");
+        if (!connectivity || sealedHere)
+            return;
+        switch (ClassifyConnPassword(text, m_options.opens)) {
+            case EStoredPassword::kClear:
+                Fail(std::string(kPasswordKey) + " is not sealed text; give a clear password as " +
+                     kPasswordPlainKey + " to have it sealed");
+                break;
+            case EStoredPassword::kUnopened:
+                Fail(std::string(kPasswordKey) +
+                     " does not open with this site's key (sealed at another site, or "
+                     "damaged); give it again as " +
+                     kPasswordPlainKey);
+                break;
+            case EStoredPassword::kNone:
+            case EStoredPassword::kSealed:
+                break;
         }
     }
 
@@ -370,8 +401,22 @@ SImportPlan CheckImportRecords(const std::vector<SImportRecord>& records,
         if (!key.IsEmpty() && HasOnlyIdCharacters(key))
             existing = collection->GetItemById(key);
         CRecordCheck check(record, collection, options, &plan.problems);
-        if (std::optional<SImportAction> action = check.Run(existing))
-            plan.actions.push_back(std::move(*action));
+        std::optional<SImportAction> action = check.Run(existing);
+        if (!action)
+            continue;
+        // Load reads no larger file: a resource stored bigger could not be seen or deleted.
+        const size_t bytes = CResourceItemPersistFactory::FormatResourceText(
+                                 action->id, action->type, action->name, action->conn, action->caps)
+                                 .size();
+        if (bytes > kMaxResourceFileBytes) {
+            plan.problems.push_back(
+                {record.index, record.line,
+                 Utf8(action->id) + " would be a file of " + std::to_string(bytes) +
+                     " bytes; a resource file holds at most " +
+                     std::to_string(kMaxResourceFileBytes) + " bytes (16 MiB)"});
+            continue;
+        }
+        plan.actions.push_back(std::move(*action));
     }
     return plan;
 }
@@ -379,7 +424,8 @@ SImportPlan CheckImportRecords(const std::vector<SImportRecord>& records,
 SImportPlan PlanImport(std::string_view text, ETransferFormat format, IKitroster* collection,
                        const SImportOptions& options) {
     std::vector<SImportProblem> problems;
-    const std::vector<SImportRecord> records = ReadImportRecords(text, format, &problems);
+    const std::vector<SImportRecord> records =
+        ReadImportRecords(text, format, &problems, options.rawCells);
     return CheckImportRecords(records, std::move(problems), collection, options);
 }
 

@@ -18,7 +18,8 @@
 //     its own.
 // A PASSWORD_PLAIN (CSV column, or key of the JSON connProperties) is sealed with the site
 // key and stored as the connectivity PASSWORD; its clear text is never stored or put in a
-// message. A PASSWORD given as a property must already be sealed text.
+// message. A PASSWORD given as a property must be sealed text that opens with this site's
+// key (PasswordRule.h): clear text, and text sealed at another site, are problems.
 //
 // Thread-safety: as safe as the collection passed in (one thread at a time).
 #pragma once
@@ -39,6 +40,10 @@ struct KITROSTER_API SImportOptions {
     bool replace = false;
     // Seals a clear password (EncryptPassword when empty); empty text means it could not.
     std::function<CString(const CString&)> seal;
+    // Whether a sealed PASSWORD opens with this site's key (DecryptPassword when empty).
+    std::function<bool(const CString&)> opens;
+    // CSV cells are taken as written, without taking off the export's formula mark.
+    bool rawCells = false;
 };
 
 // One resource the import adds or replaces, with the fields it is stored with.

@@ -23,7 +23,25 @@ bool IsBlankRecord(const std::vector<std::string>& fields) {
     return fields.size() == 1 && fields[0].empty();
 }
 
+// Whether a spreadsheet could take `cell`, once its leading apostrophes are taken off, for
+// a formula.
+bool NeedsMark(std::string_view cell) {
+    const size_t first = cell.find_first_not_of('\'');
+    return first != std::string_view::npos &&
+           std::string_view("=+-@\t\r").find(cell[first]) != std::string_view::npos;
+}
+
 }  // namespace
+
+std::string MarkSpreadsheetCell(const std::string& cell) {
+    return NeedsMark(cell) ? "'" + cell : cell;
+}
+
+std::string UnmarkSpreadsheetCell(const std::string& cell) {
+    if (!cell.empty() && cell[0] == '\'' && NeedsMark(std::string_view(cell).substr(1)))
+        return cell.substr(1);
+    return cell;
+}
 
 bool ReadCsv(std::string_view text, std::vector<SCsvRecord>* records,
              std::vector<SCsvProblem>* problems) {

@@ -37,4 +37,14 @@ KITROSTER_API bool ReadCsv(std::string_view text, std::vector<SCsvRecord>* recor
 // Appends `fields` as one record, quoted where needed, ending in CRLF.
 KITROSTER_API void AppendCsvRecord(const std::vector<std::string>& fields, std::string* out);
 
+// A spreadsheet runs a cell that begins with '=', '+', '-', '@', a tab or CR as a formula
+// (a resource's name, written by any peer, could then run a command on the machine that
+// opens the export). Such a cell is written behind a leading apostrophe, which makes it
+// text. So that reading it back takes off exactly the mark that was added, a cell that
+// begins with apostrophes followed by one of those characters gets one apostrophe more:
+// MarkSpreadsheetCell adds one apostrophe where the cell needs it and
+// UnmarkSpreadsheetCell removes it, UnmarkSpreadsheetCell(MarkSpreadsheetCell(v)) == v.
+KITROSTER_API std::string MarkSpreadsheetCell(const std::string& cell);
+KITROSTER_API std::string UnmarkSpreadsheetCell(const std::string& cell);
+
 }  // namespace NResourceItem

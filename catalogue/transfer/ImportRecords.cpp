@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include <nlohmann/json.hpp>
 
@@ -35,7 +36,7 @@ class CRecordProblems {
         }
         std::string text;
         if (!kitroster::Utf8ToCp1252(utf8, &text)) {
-            Add(what + " is not UTF-8 text or holds a character Windows-1252 does not have");
+            Add(kitroster::UnheldTextMessage(what));
             return CString();
         }
         return CString(std::move(text));
@@ -117,7 +118,7 @@ bool ReadHeader(const SCsvRecord& header, std::vector<SColumn>* columns,
 }
 
 std::vector<SImportRecord> ReadCsvRecords(std::string_view text,
-                                          std::vector<SImportProblem>* problems) {
+                                          std::vector<SImportProblem>* problems, bool rawCells) {
     std::vector<SCsvRecord> rows;
     std::vector<SCsvProblem> syntax;
     ReadCsv(text, &rows, &syntax);
@@ -154,7 +155,8 @@ std::vector<SImportRecord> ReadCsvRecords(std::string_view text,
         record.caps.pairsCarried = hasCapsPairs;
         for (size_t c = 0; c < columns.size(); ++c) {
             const SColumn& column = columns[c];
-            const std::string& cell = row.fields[c];
+            const std::string cell =
+                rawCells ? row.fields[c] : UnmarkSpreadsheetCell(row.fields[c]);
             const std::string what = "column " + std::to_string(c + 1);
             switch (column.kind) {
                 case SColumn::kId:
@@ -253,8 +255,28 @@ std::vector<SImportRecord> ReadJsonRecords(std::string_view text,
                                            std::vector<SImportProblem>* problems) {
     std::vector<SImportRecord> records;
     Json document;
+    // A key given twice in one object would be dropped without a word by the parser; the
+    // keys of each open object are kept to find it. Objects at depth 1 are the records.
+    std::vector<std::set<std::string>> keys;
+    int record = 0;
+    auto watch = [&](int depth, nlohmann::detail::parse_event_t event, Json& parsed) {
+        using Event = nlohmann::detail::parse_event_t;
+        if (event == Event::object_start) {
+            keys.emplace_back();
+            record += depth == 1 ? 1 : 0;
+        } else if (event == Event::object_end) {
+            keys.pop_back();
+        } else if (event == Event::key && !keys.empty()) {
+            const std::string key = parsed.get<std::string>();
+            if (!keys.back().insert(key).second)
+                problems->push_back({depth >= 1 ? record : 0, 0,
+                                     "the key \"" + key + "\" is given twice in one object"});
+        }
+        return true;
+    };
+    const size_t before = problems->size();
     try {
-        document = Json::parse(text);
+        document = Json::parse(text, watch);
     } catch (const Json::parse_error& e) {
         // The parser's message names the byte; the line is what a person looks for.
         problems->push_back({0, LineOfOffset(text, e.byte > 0 ? e.byte - 1 : 0),
@@ -265,6 +287,8 @@ std::vector<SImportRecord> ReadJsonRecords(std::string_view text,
         problems->push_back({0, 0, "not a usable JSON document: " + WithoutTag(e.what())});
         return records;
     }
+    if (problems->size() > before)
+        return records;
     if (!document.is_array()) {
         problems->push_back({0, 1,
                              std::string("the document must be a JSON array of "
@@ -313,8 +337,8 @@ std::vector<SImportRecord> ReadJsonRecords(std::string_view text,
 }  // namespace
 
 std::vector<SImportRecord> ReadImportRecords(std::string_view text, ETransferFormat format,
-                                             std::vector<SImportProblem>* problems) {
-    return format == ETransferFormat::kCsv ? ReadCsvRecords(text, problems)
+                                             std::vector<SImportProblem>* problems, bool rawCells) {
+    return format == ETransferFormat::kCsv ? ReadCsvRecords(text, problems, rawCells)
                                            : ReadJsonRecords(text, problems);
 }
 

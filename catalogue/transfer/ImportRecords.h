@@ -56,8 +56,11 @@ struct KITROSTER_API SImportRecord {
 
 // Reads `text`; every problem found is appended to `*problems`. Records with a problem of
 // their own are left out; what is returned is only meaningful when no problem was added.
+// CSV cells lose the apostrophe the export puts before a cell a spreadsheet would take for
+// a formula (UnmarkSpreadsheetCell), unless `rawCells`.
 KITROSTER_API std::vector<SImportRecord> ReadImportRecords(std::string_view text,
                                                            ETransferFormat format,
-                                                           std::vector<SImportProblem>* problems);
+                                                           std::vector<SImportProblem>* problems,
+                                                           bool rawCells = false);
 
 }  // namespace NResourceItem

@@ -22,10 +22,8 @@ inline constexpr const char* kColumnCaps = "CAPS";
 inline constexpr const char* kConnPrefix = "CONN.";
 inline constexpr const char* kCapsPrefix = "CAPS.";
 
-// A clear-text password given on import, sealed and stored as the connectivity PASSWORD.
+// A clear-text password given on import, sealed and stored as the connectivity PASSWORD
+// (kPasswordKey, PasswordRule.h).
 inline constexpr const char* kPasswordPlainKey = "PASSWORD_PLAIN";
-inline constexpr const char* kPasswordKey = "PASSWORD";
-// How sealed text begins (EncryptPassword).
-inline constexpr const char* kSealedPrefix = "$kx1$";
 
 }  // namespace NResourceItem::transfer

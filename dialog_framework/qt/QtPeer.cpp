@@ -30,7 +30,9 @@ QString ToQt(const CString& text) {
 
 CString FromQt(const QString& text) {
     std::string out;
-    Utf8ToCp1252(text.toStdString(), &out, '?');
+    // A character the code page lacks is marked, never turned into '?': data exchange
+    // refuses the entry (DataExchange.cpp).
+    Utf8ToCp1252(text.toStdString(), &out, kUnheldCharacter);
     return CString(std::move(out));
 }
 

@@ -61,7 +61,8 @@ bool SplitScriptLine(const std::string& utf8, SScriptLine* line, std::string* er
                 word += utf8[i++];
         }
         std::string text;
-        if (!Utf8ToCp1252(word, &text, '?')) {
+        // As a person's typing reaches a dialog: a character the code page lacks is marked.
+        if (!Utf8ToCp1252(word, &text, kUnheldCharacter)) {
             *error = "the line is not UTF-8";
             return false;
         }

@@ -108,6 +108,10 @@ std::string Cp1252ToUtf8(const std::string& text) {
     return out;
 }
 
+std::string UnheldTextMessage(const std::string& what) {
+    return what + " is not UTF-8 text or holds a character Windows-1252 does not have";
+}
+
 bool Utf8ToCp1252(const std::string& utf8, std::string* text, char substitute) {
     text->clear();
     for (size_t i = 0; i < utf8.size();) {

@@ -32,4 +32,13 @@ KR_ENV_API std::string Cp1252ToUtf8(const std::string& text);
 // (otherwise such a character becomes `substitute`).
 KR_ENV_API bool Utf8ToCp1252(const std::string& utf8, std::string* text, char substitute = 0);
 
+// The substitute for a character the code page lacks where text from a person is converted
+// before it can be refused (the dialog backends): the ASCII "substitute" control, which
+// nobody types, so that a check later finds it and refuses the text instead of storing a
+// '?' in its place.
+inline constexpr char kUnheldCharacter = '\x1A';
+// The message that refuses such text: "<what> is not UTF-8 text or holds a character
+// Windows-1252 does not have".
+KR_ENV_API std::string UnheldTextMessage(const std::string& what);
+
 }  // namespace kitroster

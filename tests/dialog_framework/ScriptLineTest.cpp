@@ -20,7 +20,7 @@ TEST(ScriptLineTest, SplitsWordsQuotesAndEscapes) {
         {"type 1 \"\"", {"type", "1", ""}},
         {"type 1 caf\xc3\xa9", {"type", "1", "caf\xe9"}},  // UTF-8 in, Windows-1252 out
         {"type 1 \xe2\x82\xac", {"type", "1", "\x80"}},
-        {"type 1 \xe4\xb8\x80", {"type", "1", "?"}},  // not in the code page
+        {"type 1 \xe4\xb8\x80", {"type", "1", "\x1A"}},  // not in the code page: marked
         {"type 1 \"open", {}, false},
         {"type 1 \"bad\\q\"", {}, false},
         {"type 1 \"x\"y", {}, false},

@@ -62,6 +62,21 @@ TEST(ServerCameraDlgTest, ServerKeysAndChecks) {
          IDCANCEL,
          {},
          {LoadResString(IDS_PASSWORD_CONFIRM_FAILED).str()}},
+        // A user name Windows-1252 cannot hold is refused, not stored with '?' in its place;
+        // one it can hold (e with diaeresis, euro sign) is stored in the code page.
+        {"SERVER=vs1;USERNAME=bob;PASSWORD=" + sealed + ";",
+         "type 15012 \xe3\x83\xa6\xe3\x83\xbc\xe3\x82\xb6\nclick 1\nanswer OK\nclick 2\n",
+         IDCANCEL,
+         {},
+         {"The entry is not UTF-8 text or holds a character Windows-1252 does not have."}},
+        {"SERVER=vs1;USERNAME=bob;PASSWORD=" + sealed + ";",
+         "type 15012 Zo\xc3\xab\xe2\x82\xac\nclick 1\n",
+         IDOK,
+         {{"SERVER", "vs1"},
+          {"SOURCE", "(local)"},
+          {"USERNAME", "Zo\xeb\x80"},
+          {"PASSWORD", "open:s3cret"}},
+         {}},
     };
     for (const SCase& c : cases) {
         const SOutcome out = RunEditor(false, "SERVER_LEGACY", {}, "VS1", c.stored, c.script);

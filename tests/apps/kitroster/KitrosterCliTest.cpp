@@ -13,6 +13,7 @@
 #include <initializer_list>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -388,6 +389,94 @@ TEST_F(KitrosterCliTest, PasswordsAreStoredOnlySealed) {
     EXPECT_THAT(stored, HasSubstr("PASSWORD=$kx1$"));
     SResult resolved = Run({"resolve", "SRV01", "--show-password", "--json"});
     EXPECT_THAT(resolved.out, HasSubstr("pa55word"));
+
+    // Every door takes the same rule: keys are read trimmed and in any case, as the
+    // property bag reads them; only text sealed with this site's key gets in.
+    struct SCase {
+        std::vector<std::string> args;
+        int code;
+        const char* message;
+    };
+    const SCase doors[] = {
+        {{"set", "CAM01", "--conn-prop", " PASSWORD=hunter2"}, 2, "--password"},
+        {{"set", "CAM01", "--conn-prop", "Password\t=hunter2"}, 2, "--password"},
+        {{"set", "CAM01", "--conn", "IPADDR=10.0.0.5;PASSWORD=hunter2;"}, 2, "--password"},
+        {{"set", "CAM01", "--conn", "IPADDR=10.0.0.5; password =hunter2;"}, 2, "--password"},
+        {{"add", "CAM09", "CAMERA_IP", "--conn", "PassWord=hunter2;"}, 2, "--password"},
+        {{"set", "CAM01", "--conn", "PASSWORD=$kx1$hunter2;"}, 1, "does not open"},
+        {{"add", "CAM09", "CAMERA_IP", "--conn", "PASSWORD=$kx1$AAAA;"}, 1, "does not open"},
+    };
+    const std::string cam01 = ReadFile(ResourceFile("CAM01"));
+    for (const SCase& c : doors) {
+        SResult r = RunArgs(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args.back() << ": " << r.err;
+        EXPECT_THAT(r.err, HasSubstr(c.message)) << c.args.back();
+    }
+    EXPECT_EQ(ReadFile(ResourceFile("CAM01")), cam01);
+    EXPECT_FALSE(fs::exists(ResourceFile("CAM09")));
+
+    // Text sealed here, as show prints it, may be copied to another resource.
+    const std::string conn = Shown("SRV01", "CONN");
+    SResult copied = Run({"set", "SRV02", "--conn", conn});
+    EXPECT_EQ(copied.code, 0) << copied.err;
+    EXPECT_EQ(Shown("SRV02", "CONN"), conn);
+}
+
+// Text the catalogue's code page cannot hold is refused by every command, with the
+// import's message, never stored with '?' in its place; text it can hold is stored.
+TEST_F(KitrosterCliTest, TextWindows1252CannotHoldIsRefusedEverywhere) {
+    const std::string user = "\xe3\x83\xa6\xe3\x83\xbc\xe3\x82\xb6\xe3\x83\xbc";  // katakana
+    const std::string camera =
+        "\xd0\x9a"
+        "a\xd0\xbc\xd0\xb5\xd1\x80\xd0\xb0";  // Cyrillic
+    const char* kMessage = "holds a character Windows-1252 does not have";
+    const std::vector<std::vector<std::string>> refused = {
+        {"set", "CAM01", "--conn-prop", "USERNAME=" + user},
+        {"set", "CAM01", "--name", camera},
+        {"set", "CAM01", "--conn", "USERNAME=" + user + ";"},
+        {"set", "CAM01", "--caps-prop", "NOTE=" + camera},
+        {"set", "CAM01", "--del-conn-prop", user},
+        {"add", "CAM09", "CAMERA_IP", "--name", camera},
+        {"add", "CAM09", "CAMERA_" + user},
+        {"rename", "CAM01", "CAM" + user},
+        {"show", "CAM" + user},
+        {"search", camera},
+        {"reg", "set", "Software\\Test", "Name", "--sz", user},
+    };
+    const std::string cam01 = ReadFile(ResourceFile("CAM01"));
+    for (const std::vector<std::string>& args : refused) {
+        SResult r = RunArgs(args);
+        EXPECT_EQ(r.code, 1) << args[0] << " " << args.back() << ": " << r.err;
+        EXPECT_THAT(r.err, HasSubstr(kMessage)) << args[0] << " " << args.back();
+    }
+    SResult root = RunArgs({"--root", "/tmp/" + user, "list"}, false);
+    EXPECT_EQ(root.code, 1);
+    EXPECT_THAT(root.err, HasSubstr(kMessage));
+    EXPECT_EQ(ReadFile(ResourceFile("CAM01")), cam01);
+    EXPECT_FALSE(fs::exists(ResourceFile("CAM09")));
+
+    // e acute and the euro sign are in the code page: stored in it, shown as UTF-8.
+    SResult held = Run({"set", "CAM01", "--name", "Cam\xc3\xa9ra \xe2\x82\xac", "--conn-prop",
+                        "USERNAME=Ren\xc3\xa9"});
+    EXPECT_EQ(held.code, 0) << held.err;
+    EXPECT_THAT(ReadFile(ResourceFile("CAM01")), HasSubstr("<NAME> {Cam\xe9ra \x80}"));
+    EXPECT_EQ(Shown("CAM01", "CONN.USERNAME"), "Ren\xc3\xa9");
+}
+
+// Standard input is read to the same 64 MiB limit as a file.
+TEST_F(KitrosterCliTest, ImportFromStandardInputStopsAt64MiB) {
+    for (const auto& [bytes, code, message] :
+         {std::tuple<long, int, const char*>{64L << 20, 1, "nothing imported"},
+          {(64L << 20) + 1, 1, "standard input holds more than 64 MiB"}}) {
+        const std::string command =
+            "head -c " + std::to_string(bytes) + " /dev/zero | tr '\\0' x | KITROSTER_LOG=off " +
+            Quote(KITROSTER_BIN) + " --registry " + Quote((m_dir / "registry.db").string()) +
+            " --root " + Quote(m_site.string()) + " import - --format csv 2>" +
+            Quote((m_dir / "stderr").string());
+        const int status = std::system(command.c_str());
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, code) << bytes;
+        EXPECT_THAT(ReadFile(m_dir / "stderr"), HasSubstr(message)) << bytes;
+    }
 }
 
 TEST_F(KitrosterCliTest, DeleteRemovesTheFile) {
@@ -853,8 +942,8 @@ TEST_F(KitrosterCliTest, IdentifiersWithDotsInsideAreSavedAndDeleted) {
 TEST_F(KitrosterCliTest, DoctorOnTheDemoSite) {
     const char* const kKeys[] = {"skippedFiles",      "roomLinks",          "assemblyLinks",
                                  "missingReferences", "duplicateAddresses", "emptyServer",
-                                 "defaultPasswords",  "staleTempFiles",     "malformedAddresses",
-                                 "unreachable"};
+                                 "defaultPasswords",  "passwordProblems",   "staleTempFiles",
+                                 "malformedAddresses", "unreachable"};
     SResult healthy = Run({"doctor"});
     EXPECT_EQ(healthy.code, 0) << healthy.err;
     EXPECT_EQ(healthy.out, "The site is healthy: no findings.\n");
@@ -878,6 +967,20 @@ TEST_F(KitrosterCliTest, DoctorOnTheDemoSite) {
     object = nlohmann::json::parse(json.out);
     EXPECT_EQ(object["duplicateAddresses"][0]["cameras"], nlohmann::json({"CAM01", "CAM02"}));
     EXPECT_EQ(object.size(), std::size(kKeys));
+
+    // A password a peer wrote in clear is reported, its value never printed.
+    std::string cam03 = ReadFile(ResourceFile("CAM03"));
+    cam03.insert(cam03.find("<CONN> {") + 8, " Password =hunter2;");
+    std::ofstream(ResourceFile("CAM03"), std::ios::binary) << cam03;
+    json = Run({"doctor", "--json"});
+    EXPECT_EQ(json.code, 1);
+    object = nlohmann::json::parse(json.out);
+    EXPECT_EQ(object["passwordProblems"],
+              nlohmann::json::parse(
+                  R"([{"resource": "CAM03", "type": "CAMERA_IP", "problem": "clearText"}])"));
+    found = Run({"doctor"});
+    EXPECT_THAT(found.out, HasSubstr("CAM03 (CAMERA_IP): stored in clear text"));
+    EXPECT_THAT(found.out + json.out, Not(HasSubstr("hunter2")));
     EXPECT_EQ(Run({"doctor", "--bogus"}).code, 2);
 }
 
@@ -917,7 +1020,7 @@ TEST_F(KitrosterCliTest, ExportImportRoundTripOfTheDemoSiteIsByteIdentical) {
     EXPECT_THAT(ReadFile(m_dir / "demo.csv"), HasSubstr("\"Video server, east wing\""));
     const nlohmann::json parsed = nlohmann::json::parse(ReadFile(m_dir / "demo.json"));
     ASSERT_EQ(parsed.size(), 9u);
-    EXPECT_EQ(parsed[0].size(), 7u);  // the fields of show --json
+    EXPECT_EQ(parsed[0].size(), 7u);       // the fields of show --json
     EXPECT_EQ(parsed[0]["id"], "ASSY01");  // by identifier, not in the folder's order
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -39,6 +40,22 @@ using ::testing::UnorderedElementsAreArray;
 
 std::string Sealed(const char* plain) {
     return EncryptPassword(plain).str();
+}
+
+// Sealed under a key of another site: the site key file is swapped for the sealing only.
+std::string SealedWithOtherKey(CTestSite& site, const char* plain) {
+    const std::string keyFile = site.root() + "/other-site.key";
+    EXPECT_TRUE(kitroster::WriteFileAtomically(&site.env(), keyFile, std::string(64, '7')).ok());
+    const char* before = std::getenv("KITROSTER_SITE_KEY_FILE");
+    const std::string saved = before ? before : "";
+    setenv("KITROSTER_SITE_KEY_FILE", keyFile.c_str(), 1);
+    std::string sealed = Sealed(plain);
+    if (before)
+        setenv("KITROSTER_SITE_KEY_FILE", saved.c_str(), 1);
+    else
+        unsetenv("KITROSTER_SITE_KEY_FILE");
+    EXPECT_FALSE(sealed.empty());
+    return sealed;
 }
 
 SDoctorReport Check(CTestSite& site, SDoctorOptions options = {}) {
@@ -74,6 +91,8 @@ std::vector<std::string> Describe(const SDoctorReport& r) {
         lines.push_back("empty server " + f.str());
     for (const auto& f : r.defaultPasswords)
         lines.push_back("default password " + f.resource.str());
+    for (const auto& f : r.passwordProblems)
+        lines.push_back("password " + f.resource.str() + (f.clear ? " clear" : " does not open"));
     for (const auto& f : r.staleTempFiles)
         lines.push_back("temp " + f.name);
     for (const auto& f : r.malformedAddresses)
@@ -94,15 +113,16 @@ TEST(SiteDoctorTest, FindsOneOfEveryKindAndNothingOnACleanSite) {
     const std::string cameraDefault = Sealed(kDefaultCameraPassword);
     const std::string serverDefault = Sealed(kDefaultServerPassword);
     ASSERT_FALSE(cameraDefault.empty());
+    const std::string foreign = SealedWithOtherKey(site, "s3cret");
     const SFile clean[] = {
         {"_RES_SRV.zrr", "SRV", "SERVER_MPEG4",
          "SERVER=videosrv;PASSWORD=" + Sealed("s3cret") + ";"},
         {"_RES_REDIR.zrr", "REDIR", "SERVER_MPEG4", "SERVER=SRV;"},
         {"_RES_CAM1.zrr", "CAM1", "CAMERA_IP",
          "IPADDR=10.0.0.1;MAC_ADDR=00-1A-2B-3C-4D-01;PASSWORD=" + Sealed("other") + ";"},
-        // No address, the editor's all-zero "unknown" MAC, a password that does not open:
-        // none of them is a finding.
-        {"_RES_CAM2.zrr", "CAM2", "CAMERA_IP", "IPADDR=;MAC_ADDR=00-00-00-00-00-00;PASSWORD=$1$x;"},
+        // No address, the editor's all-zero "unknown" MAC, an empty password: none of them
+        // is a finding.
+        {"_RES_CAM2.zrr", "CAM2", "CAMERA_IP", "IPADDR=;MAC_ADDR=00-00-00-00-00-00;PASSWORD=;"},
         {"_RES_CAM3.zrr", "CAM3", "CAMERA_IP", "MAC_ADDR=000000000000;"},
         {"_RES_ASSY.zrr", "ASSY", "ASSY_VIDEO", "RES_SERVER=REDIR;RES_CAMERA=cam1;RES_CAMERA2=;"},
         {"_RES_ROOM.zrr", "ROOM", "ROOM_VIDEO", "RES_ASSYLIST=|assy;"},
@@ -129,6 +149,12 @@ TEST(SiteDoctorTest, FindsOneOfEveryKindAndNothingOnACleanSite) {
         {"_RES_ASSY2.zrr", "ASSY2", "ASSY_VIDEO",
          "RES_SERVER=SRV;RES_CAMERA=GONE;RES_CAMERA2=SRV;"},
         {"_RES_ROOM.zrr", "ROOM", "ROOM_VIDEO", "RES_ASSYLIST=|assy|NOASSY;"},
+        // Passwords of any type: clear (a key with blanks is still the PASSWORD), in the
+        // sync settings' form, sealed under another key, damaged.
+        {"_RES_CLEAR.zrr", "CLEAR", "SOMETHING_ELSE", " password =hunter2;"},
+        {"_RES_DOLLAR1.zrr", "DOLLAR1", "CAMERA_IP", "PASSWORD=$1$x;"},
+        {"_RES_FOREIGN.zrr", "FOREIGN", "SERVER_MPEG4", "SERVER=h3;PASSWORD=" + foreign + ";"},
+        {"_RES_DAMAGED.zrr", "DAMAGED", "CAMERA_IP", "PASSWORD=$kx1$AAAA;"},
     };
     for (const SFile& f : broken)
         site.WriteRaw(f.file, CTestSite::ResourceText(f.id, f.type, f.conn, f.schema));
@@ -147,7 +173,9 @@ TEST(SiteDoctorTest, FindsOneOfEveryKindAndNothingOnACleanSite) {
             "assembly ASSY2 RES_CAMERA2 SRV is SERVER_MPEG4", "reference ASSY2 RES_CAMERA GONE",
             "reference ROOM RES_ASSYLIST NOASSY", "shared IPADDR 10.0.0.1: CAM1,CAMDEF",
             "shared MAC_ADDR 00:1a:2b:3c:4d:99: CAMDEF,CAMMAC", "empty server SRVEMPTY",
-            "default password SRVDEF", "default password CAMDEF"));
+            "default password SRVDEF", "default password CAMDEF", "password CLEAR clear",
+            "password DOLLAR1 clear", "password FOREIGN does not open",
+            "password DAMAGED does not open"));
 
     ASSERT_EQ(report.roomLinks.size(), 1u);
     EXPECT_EQ(report.roomLinks[0].message,

@@ -27,6 +27,10 @@ TEST(EditRulesTest, NewResourceIsCheckedInTheDialogsOrderAndCleanedUp) {
         {"A234567890123456789012345678", "CAMERA_IP", "x", "", "longer than 27"},
         {"A23456789012345678901234567", "CAMERA_IP", "x", "", nullptr},  // exactly 27
         {"CAM05", "CAMERA_IP", "Lobby }", "", "Invalid character detected for 'Name'."},
+        // A line break in a name is named as such, not as a brace.
+        {"CAM05", "CAMERA_IP", "Bed\n1", "", "for 'Name'. Entry cannot include line breaks."},
+        {"CAM05", "CAMERA_IP", "Bed\r1", "", "for 'Name'. Entry cannot include line breaks."},
+        {"CAM05", "CAMERA_IP", "Bed 1\r\n", "", "Entry cannot include line breaks."},
         {"CAM05", "CAMERA_IP", "x", "A=1;\nB=2;", "for 'Connectivity'"},
         {"CAM05", "  ", "x", "", "Resource type cannot be empty!"},
         {"CAM05", "X{", "x", "", "for 'Type'"},

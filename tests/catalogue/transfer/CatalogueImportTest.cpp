@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/transfer/CatalogueExport.h"
+#include "catalogue/transfer/CsvCodec.h"
 #include "tests/catalogue/queries/CatalogueFixture.h"
 
 namespace NResourceItem {
@@ -21,11 +22,17 @@ CString FakeSeal(const CString& plain) {
     return plain == "fail" ? CString() : CString("$kx1$sealed-" + plain.str());
 }
 
+// Sealed text opens unless it stands for another site's key ("$kx1$other-...").
+bool FakeOpens(const CString& sealed) {
+    return sealed.Find("$kx1$other-") != 0;
+}
+
 SImportPlan Plan(const std::string& text, ETransferFormat format, IKitroster* site,
                  bool replace = false) {
     SImportOptions options;
     options.replace = replace;
     options.seal = FakeSeal;
+    options.opens = FakeOpens;
     return PlanImport(text, format, site, options);
 }
 
@@ -77,6 +84,14 @@ TEST(CatalogueImportTest, EveryKindOfProblemIsReportedWithItsPlace) {
         {kCsv, std::string(kHeader) + "CAM05,X,\xE9t\xE9,,,\r\n", 1, 2, "is not UTF-8 text"},
         {kCsv, std::string(kHeader) + "CAM05,X,,PASSWORD=clear;,,\r\n", 1, 2,
          "PASSWORD is not sealed text"},
+        {kCsv, std::string(kHeader) + "CAM05,X,,\" password =clear;\",,\r\n", 1, 2,
+         "PASSWORD is not sealed text"},
+        {kJson, R"([{"id": "CAM05", "type": "X", "conn": "Password=clear;"}])", 1, 0,
+         "PASSWORD is not sealed text"},
+        {kCsv, "ID,TYPE,CONN.PASSWORD\r\nCAM05,X,$kx1$other-site\r\n", 1, 2,
+         "PASSWORD does not open with this site's key"},
+        {kJson, R"([{"id": "CAM05", "type": "X", "connProperties": {"PASSWORD": "$kx1$other-x"}}])",
+         1, 0, "PASSWORD does not open with this site's key"},
         {kCsv, "ID,TYPE,CONN,CONN.PASSWORD\r\nCAM05,X,PASSWORD=$kx1$a;,fail\r\n", 1, 2,
          "disagree on PASSWORD: the values differ"},
         {kCsv, "ID,TYPE,PASSWORD_PLAIN\r\nCAM05,X,fail\r\n", 1, 2, "the password cannot be sealed"},
@@ -94,6 +109,14 @@ TEST(CatalogueImportTest, EveryKindOfProblemIsReportedWithItsPlace) {
         {kJson, "[{\"id\": \"CAM05\", \"type\": \"X\", \"colour\": \"red\"}]", 1, 0,
          "unknown field \"colour\""},
         {kJson, "[{\"type\": \"X\"}]", 1, 0, "the resource has no \"id\""},
+        // Keys given twice would be dropped by the parser without a word.
+        {kJson, R"([{"id": "CAM05", "type": "X"}, {"id": "CAM06", "type": "X", "id": "CAM07"}])", 2,
+         0, "the key \"id\" is given twice in one object"},
+        {kJson, R"([{"id": "CAM05", "type": "X", "connProperties": {"A": "1", "A": "2"}}])", 1, 0,
+         "the key \"A\" is given twice in one object"},
+        // Load reads no resource file over 16 MiB: such a resource could not be seen again.
+        {kCsv, "ID,TYPE,NAME\r\nCAM05,X," + std::string(16u << 20, 'n') + "\r\n", 1, 2,
+         "CAM05 would be a file of 16777290 bytes; a resource file holds at most 16777216"},
         {kJson, "[{\"id\": \"CAM05\", \"type\": \"X\", \"connProperties\": {\"A\": 1}}]", 1, 0,
          "\"connProperties\".A must be a string"},
         {kJson,
@@ -192,12 +215,34 @@ TEST(CatalogueImportTest, ExportedDocumentsReadBackExactly) {
     CZRauto_ptr<IKitroster> source =
         MakeCatalogue({{"SRV01", "SERVER_MPEG4", "SERVER=a;PASSWORD=$kx1$abc;E=;"},
                        {"CAM01", "CAMERA_IP", "IPADDR=10.0.0.5;B=\"x=1;y\";junk;"},
-                       {"ROOM01", "ROOM_VIDEO", ""}});
-    source->GetItemById("CAM01")->set_Name("Caf\xE9, \"quoted\"\rsecond line");
-    source->GetItemById("ROOM01")->set_Caps("S=1;");
+                       {"ROOM01", "ROOM_VIDEO", ""},
+                       // Cells a spreadsheet would run, and ones that look marked already.
+                       {"FORMULA", "+CMD", "-K=@v;N='-1;Q=''+x;R='y;"}});
+    // A name holds no line break (the edit rules refuse one); a property string may.
+    source->GetItemById("CAM01")->set_Name("Caf\xE9, \"quoted\"");
+    source->GetItemById("ROOM01")->set_Caps("S=1;\rT=2;");
+    source->GetItemById("FORMULA")->set_Name("=HYPERLINK(\"http://x\",\"y\")");
+    source->GetItemById("FORMULA")->set_Caps("@S=+1;");
     for (ETransferFormat format : {ETransferFormat::kCsv, ETransferFormat::kJson}) {
         const std::string text = format == ETransferFormat::kCsv ? ExportCatalogueCsv(source)
                                                                  : ExportCatalogueJson(source);
+        if (format == ETransferFormat::kCsv) {
+            // No data cell starts a formula; the raw export writes the cells as stored.
+            std::vector<SCsvRecord> rows;
+            std::vector<SCsvProblem> syntax;
+            ASSERT_TRUE(ReadCsv(text, &rows, &syntax));
+            for (size_t r = 1; r < rows.size(); ++r) {
+                for (const std::string& cell : rows[r].fields)
+                    EXPECT_TRUE(cell.empty() ||
+                                std::string("=+-@\t\r").find(cell[0]) == std::string::npos)
+                        << cell;
+            }
+            EXPECT_THAT(text, HasSubstr("\"'=HYPERLINK("));
+            EXPECT_THAT(text, HasSubstr(",'''+x,"));
+            const std::string raw = ExportCatalogueCsv(source, /*raw=*/true);
+            EXPECT_THAT(raw, HasSubstr("\"=HYPERLINK("));
+            EXPECT_THAT(raw, HasSubstr(",''+x,"));
+        }
         CZRauto_ptr<IKitroster> target = MakeCatalogue({});
         const SImportPlan plan = Plan(text, format, target);
         ASSERT_TRUE(plan.problems.empty()) << plan.problems[0].message << "\n" << text;

@@ -82,5 +82,26 @@ TEST(CsvCodecTest, WriterQuotesOnlyWhatNeedsItAndReadsBackTheSame) {
     }
 }
 
+// A cell a spreadsheet would run as a formula gets one apostrophe, and so does one that
+// would read as such a marked cell; taking the mark off gives back what was stored.
+TEST(CsvCodecTest, FormulaCellsAreMarkedAndUnmarkedExactly) {
+    struct SCase {
+        const char* stored;
+        const char* written;
+    } cases[] = {
+        {"=1+2", "'=1+2"}, {"+31 20 555", "'+31 20 555"},
+        {"-x", "'-x"},     {"@SUM(A1)", "'@SUM(A1)"},
+        {"\tx", "'\tx"},   {"\rx", "'\rx"},
+        {"'=x", "''=x"},   {"''-x", "'''-x"},
+        {"'x", "'x"},      {"'", "'"},
+        {"''", "''"},      {"a=b", "a=b"},
+        {"", ""},          {" =x", " =x"},
+    };
+    for (const SCase& c : cases) {
+        EXPECT_EQ(MarkSpreadsheetCell(c.stored), c.written) << c.stored;
+        EXPECT_EQ(UnmarkSpreadsheetCell(c.written), c.stored) << c.stored;
+    }
+}
+
 }  // namespace
 }  // namespace NResourceItem
