@@ -2,6 +2,7 @@
 
 #include "catalogue/queries/FilterPresets.h"
 #include "manager_ui/EntryHistory.h"
+#include "platform/registry/Registry.h"
 #include "resources/dialogs/ControlIds.h"
 #include "resources/strings/StringTable.h"
 
@@ -112,6 +113,19 @@ void CResFilterDlg::OnOK() {
             ++marked;
     if (marked == 0 && m_idFilterSpec.IsEmpty()) {
         MessageBox(IDS_FILTER_EMPTY, IDS_INVALID_FILTER, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    // The preset is stored whole but read back cut to what the store reads, and a cut
+    // pattern list would hide every resource at the next start.
+    constexpr int kMaxSpec = static_cast<int>(kitroster::CRegistry::kMaxStringRead);
+    if (m_idFilterSpec.GetLength() > kMaxSpec) {
+        CString text;
+        text.Format("The identifier pattern list has %d characters; at most %d can be kept.\n"
+                    "Shorten it.",
+                    m_idFilterSpec.GetLength(), kMaxSpec);
+        MessageBox(text, LoadResString(IDS_INVALID_FILTER), MB_OK | MB_ICONEXCLAMATION);
+        if (CWnd* spec = GetDlgItem(IDC_FILTER_ID_SPEC))
+            GotoDlgCtrl(spec);
         return;
     }
     m_checked.clear();

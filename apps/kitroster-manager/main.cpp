@@ -6,19 +6,21 @@
 // resource, printed on stdout, or as "selected" in the transcript's end event).
 //
 // Exit codes: 0 the dialog closed with OK and the save wrote everything (or a resource was
-// picked); 1 cancelled, nothing picked, or not saved (the reason on stderr); 2 a usage or
-// script error; 3 the script ended with a window still open (nothing saved).
+// picked); 1 cancelled, nothing picked, not saved, or standard output could not be written
+// (the reason on stderr); 2 a usage or script error; 3 the script ended with a window
+// still open (nothing saved).
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <sstream>
 
 #include <QApplication>
 
+#include "apps/StandardOutput.h"
 #include "apps/kitroster-manager/EditEntry.h"
 #include "apps/kitroster-manager/ManagerEntry.h"
 #include "apps/kitroster-manager/ManagerOptions.h"
@@ -36,16 +38,25 @@ using namespace kitroster::manager;
 
 namespace {
 
-bool ReadScript(const std::string& source, std::string* text) {
-    if (source == "-") {
-        text->assign(std::istreambuf_iterator<char>(std::cin), {});
-        return true;
+// Scripts are a few hundred lines. Anything larger is not one (a device such as /dev/zero,
+// or the wrong file), and reading it whole could exhaust memory.
+constexpr std::streamsize kMaxScriptBytes = 1 << 20;
+
+// Reads the script, or at most one byte more than the limit (`*tooLarge` then).
+bool ReadScript(const std::string& source, std::string* text, bool* tooLarge) {
+    std::ifstream file;
+    std::istream* in = &std::cin;
+    if (source != "-") {
+        file.open(source, std::ios::binary);
+        if (!file)
+            return false;
+        in = &file;
     }
-    std::ifstream in(source, std::ios::binary);
-    if (!in)
-        return false;
-    text->assign(std::istreambuf_iterator<char>(in), {});
-    return true;
+    text->resize(kMaxScriptBytes + 1);
+    in->read(text->data(), kMaxScriptBytes + 1);
+    text->resize(static_cast<size_t>(in->gcount()));
+    *tooLarge = in->gcount() > kMaxScriptBytes;
+    return !in->bad();
 }
 
 void ApplyGlobalOptions(const SManagerOptions& options) {
@@ -67,9 +78,7 @@ bool HaveDisplay() {
     return false;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int RunCommandLine(int argc, char** argv) {
     SManagerOptions options;
     if (int rc = ParseManagerOptions(argc, argv, &options); rc >= 0)
         return rc;
@@ -78,14 +87,35 @@ int main(int argc, char** argv) {
     std::optional<CScriptedUser> user;
     if (!options.script.empty()) {
         std::string script;
-        if (!ReadScript(options.script, &script)) {
+        bool tooLarge = false;
+        if (!ReadScript(options.script, &script, &tooLarge)) {
             std::fprintf(stderr, "kitroster-manager: cannot read the script %s\n",
                          options.script.c_str());
             return kExitUsage;
         }
+        if (tooLarge) {
+            std::fprintf(stderr,
+                         "kitroster-manager: the script %s is larger than %lld bytes; "
+                         "it is not a script\n",
+                         options.script.c_str(), static_cast<long long>(kMaxScriptBytes));
+            return kExitUsage;
+        }
         user.emplace(script, std::cout);
-        if (!options.shotsFolder.empty())
-            user->SetShotsFolder(options.shotsFolder);
+        if (!options.shotsFolder.empty()) {
+            // Asked for pictures, the user gets them: a missing folder is made, as an
+            // output file's would be, and one that cannot be made stops the run.
+            std::error_code error;
+            std::filesystem::create_directories(options.shotsFolder, error);
+            if (error) {
+                std::fprintf(stderr, "kitroster-manager: cannot create the folder %s: %s\n",
+                             options.shotsFolder.c_str(), error.message().c_str());
+                return kExitUsage;
+            }
+            // The script's texts and names are Windows-1252, as the folder must be.
+            std::string folder;
+            user->SetShotsFolder(
+                Utf8ToCp1252(options.shotsFolder, &folder, '?') ? folder : options.shotsFolder);
+        }
     }
     if (!options.headless && !HaveDisplay()) {
         std::fprintf(stderr,
@@ -133,4 +163,12 @@ int main(int argc, char** argv) {
         user->WriteEnd(rc, extra);
     }
     return rc;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The picked resource and the transcript go to standard output; a failed write fails
+    // the run.
+    return kitroster::apps::FinishStandardOutput("kitroster-manager", RunCommandLine(argc, argv));
 }

@@ -10,12 +10,15 @@
 
 #include <iostream>
 
+#include "apps/StandardOutput.h"
 #include "apps/kitroster-profile/ForeignLink.h"
 #include "apps/kitroster-profile/ProfileLibrary.h"
 
 using namespace kitroster::profile_cli;
 
-int main(int argc, char** argv) {
+namespace {
+
+int RunCommandLine(int argc, char** argv) {
     CLI::App app{"Writes the embedded resources of the profile edition library to files",
                  "kitroster-profile"};
     app.set_version_flag("--version", "kitroster-profile " KITROSTER_VERSION_TEXT);
@@ -65,4 +68,10 @@ int main(int argc, char** argv) {
     }
     std::cout << "wrote " << target << "\n";
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return kitroster::apps::FinishStandardOutput("kitroster-profile", RunCommandLine(argc, argv));
 }

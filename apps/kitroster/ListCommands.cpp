@@ -48,14 +48,15 @@ void PrintProperties(const char* prefix, const CString& text) {
     CString key, value;
     for (int i = 0; bag && bag->Get(i, key, value); ++i) {
         CString line;
-        line.Format("%s.%s\t%s", prefix, key.GetString(), value.GetString());
+        line.Format("%s.%s\t%s", prefix, ForTerminal(key).GetString(),
+                    ForTerminal(value).GetString());
         PrintLine(line);
     }
 }
 
 void PrintField(const char* label, const CString& value) {
     CString line;
-    line.Format("%s\t%s", label, value.GetString());
+    line.Format("%s\t%s", label, ForTerminal(value).GetString());
     PrintLine(line);
 }
 
@@ -106,9 +107,11 @@ int RunList(const SListOptions& options) {
             rows.push_back(ItemJson(item));
         } else {
             CString line;
-            line.Format("%s\t%s\t%s\t%s\t%s", item->get_ID().GetString(),
-                        item->get_Type().GetString(), item->get_Name().GetString(),
-                        item->get_Conn().GetString(), item->get_Caps().GetString());
+            line.Format("%s\t%s\t%s\t%s\t%s", ForTerminal(item->get_ID()).GetString(),
+                        ForTerminal(item->get_Type()).GetString(),
+                        ForTerminal(item->get_Name()).GetString(),
+                        ForTerminal(item->get_Conn()).GetString(),
+                        ForTerminal(item->get_Caps()).GetString());
             PrintLine(line);
         }
     }

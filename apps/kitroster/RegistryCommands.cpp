@@ -1,10 +1,13 @@
 // Commands over the machine configuration store: reg get, reg set, reg export, reg import.
-// Key paths are relative to HKEY_LOCAL_MACHINE ("Software\Corvent\ZRSync\LocalSettings").
+// Key paths are relative to HKEY_LOCAL_MACHINE ("Software\Corvent\ZRSync\LocalSettings"),
+// and may start with "HKEY_LOCAL_MACHINE\" or "HKLM\" as Windows tools write them.
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <iterator>
 #include <memory>
@@ -45,9 +48,37 @@ int ReportStoreProblem(CRegistry& registry) {
     return Report(CString(StoreProblem(registry).c_str()));
 }
 
+// Strips a leading "HKEY_LOCAL_MACHINE" or "HKLM" component (case ignored), the only hive
+// the store holds. Returns false for a path that names another hive (any other "HKEY_..."
+// or its short form), which must not become a key of that name under HKEY_LOCAL_MACHINE.
+bool StripMachineHive(std::string* key) {
+    const size_t end = key->find('\\');
+    std::string first = key->substr(0, end);
+    for (char& ch : first)
+        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    if (first == "HKEY_LOCAL_MACHINE" || first == "HKLM") {
+        key->erase(0, end == std::string::npos ? end : end + 1);
+        return true;
+    }
+    static const char* const kOtherHives[] = {"HKCU", "HKCR", "HKU", "HKCC", "HKPD"};
+    if (first.rfind("HKEY_", 0) == 0)
+        return false;
+    for (const char* hive : kOtherHives) {
+        if (first == hive)
+            return false;
+    }
+    return true;
+}
+
 int RunGet(const SRegOptions& o) {
     CRegistry& registry = GetKitrosterApp().GetRegistry();
-    std::optional<RegValue> value = registry.QueryValue(o.key, o.name);
+    // A query opens its key with create; reading must not add a key that was not there.
+    const bool keyExists = registry.KeyExists(o.key);
+    if (registry.LastStatus() != RegStatus::kOk)
+        return ReportStoreProblem(registry);
+    std::optional<RegValue> value;
+    if (keyExists)
+        value = registry.QueryValue(o.key, o.name);
     if (registry.LastStatus() != RegStatus::kOk)
         return ReportStoreProblem(registry);
     if (!value)
@@ -132,11 +163,21 @@ void RegisterRegistryCommands(CLI::App& app, SCommandContext& ctx) {
     auto o = std::make_shared<SRegOptions>();
     CLI::App* reg = app.add_subcommand("reg", "Read and change the machine configuration store");
     reg->require_subcommand(1);
+    // Runs `run` once the key path names a key of HKEY_LOCAL_MACHINE.
+    auto inMachineHive = [o](std::function<int()> run) {
+        return [o, run = std::move(run)] {
+            if (!StripMachineHive(&o->key)) {
+                return UsageError("reg: '" + o->key +
+                                  "' is not under HKEY_LOCAL_MACHINE, the only hive of the store");
+            }
+            return run();
+        };
+    };
 
     CLI::App* get = reg->add_subcommand("get", "Print one value");
     get->add_option("KEY", o->key, "Key path under HKEY_LOCAL_MACHINE")->required();
     get->add_option("NAME", o->name, "Value name")->required();
-    SetAction(get, ctx, [o] { return RunGet(*o); });
+    SetAction(get, ctx, inMachineHive([o] { return RunGet(*o); }));
 
     CLI::App* set = reg->add_subcommand("set", "Write one value");
     set->add_option("KEY", o->key, "Key path under HKEY_LOCAL_MACHINE")->required();
@@ -146,15 +187,15 @@ void RegisterRegistryCommands(CLI::App& app, SCommandContext& ctx) {
         set->add_option("--dword", o->dword, "Write a DWORD value (decimal or 0x...)");
     sz->excludes(dword);
     dword->excludes(sz);
-    SetAction(set, ctx, [o, sz, dword] {
-        if (sz->count() == 0 && dword->count() == 0)
-            return UsageError("reg set: give the value with --sz TEXT or --dword N");
-        return RunSet(*o, dword->count() > 0);
-    });
+    SetAction(set, ctx, inMachineHive([o, sz, dword] {
+                  if (sz->count() == 0 && dword->count() == 0)
+                      return UsageError("reg set: give the value with --sz TEXT or --dword N");
+                  return RunSet(*o, dword->count() > 0);
+              }));
 
     CLI::App* exportCmd = reg->add_subcommand("export", "Print keys and values as REGEDIT4 text");
     exportCmd->add_option("KEY", o->key, "Only this key and what lies below it");
-    SetAction(exportCmd, ctx, [o] { return RunExport(*o); });
+    SetAction(exportCmd, ctx, inMachineHive([o] { return RunExport(*o); }));
 
     CLI::App* importCmd = reg->add_subcommand("import", "Apply a REGEDIT4 file ('-' reads stdin)");
     importCmd->add_option("FILE", o->file, "REGEDIT4 file")->required();

@@ -1,8 +1,11 @@
 #include "apps/kitroster/TextEncoding.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <stdexcept>
 
+#include "base/ControlEscape.h"
 #include "platform/env/PathMapping.h"
 
 namespace kitroster::cli {
@@ -20,6 +23,15 @@ CString FromUtf8(const std::string& text, const std::string& what) {
         std::count(text.begin(), text.end(), kUnheldCharacter))
         throw std::runtime_error(UnheldTextMessage(what.empty() ? "'" + text + "'" : what));
     return CString(std::move(out));
+}
+
+CString ForTerminal(const CString& text) {
+    static const bool terminal = ::isatty(STDOUT_FILENO) != 0;
+    if (!terminal)
+        return text;
+    std::string escaped;
+    AppendControlEscaped(&escaped, text.str(), /*windows1252=*/true);
+    return CString(std::move(escaped));
 }
 
 }  // namespace kitroster::cli

@@ -16,4 +16,9 @@ namespace kitroster::cli {
 std::string ToUtf8(const CString& text);
 CString FromUtf8(const std::string& text, const std::string& what = "");
 
+// A field of a peer's file as `list` and `show` print it: on a terminal, with its control
+// characters escaped (\x1B for ESC), so that the file cannot drive the terminal; to a pipe
+// or a file, unchanged, so that scripts read the stored text.
+CString ForTerminal(const CString& text);
+
 }  // namespace kitroster::cli

@@ -3,7 +3,8 @@
 // library's; this program parses arguments, calls the library and prints.
 //
 // Exit codes: 0 success; 1 a refusal (the library's message on stderr), an unknown
-// identifier, or a catalogue that did not load cleanly; 2 a usage error.
+// identifier, a catalogue that did not load cleanly, or output that could not be written;
+// 2 a usage error.
 //
 // Adding a command group: write apps/kitroster/<Group>Commands.cpp with a
 // `void Register<Group>Commands(CLI::App& app, SCommandContext& ctx)` that adds its
@@ -15,9 +16,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include "apps/StandardOutput.h"
 #include "apps/kitroster/Commands.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int RunCommandLine(int argc, char** argv) {
     using namespace kitroster::cli;
     CLI::App app{"Browse and change the resource catalogue and the machine configuration store",
                  "kitroster"};
@@ -62,4 +66,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kitroster: %s\n", e.what());
         return kExitRefused;
     }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Every command's output is checked here, once, after it has run.
+    return kitroster::apps::FinishStandardOutput("kitroster", RunCommandLine(argc, argv));
 }

@@ -47,7 +47,8 @@ SSyncRequestResult RequestSync(bool resync) {
         return _failed(0);
 
     kitroster::Env* env = GetKitrosterApp().GetEnv();
-    uint32_t start = env->GetTickCount();
+    const uint32_t waitStart = env->GetTickCount();
+    uint32_t start = waitStart;
     uint32_t timeout = T::kFirstTimeoutMs;
     SSyncRequestResult result{ESyncOutcome::TimedOut, 0};
     for (bool polling = true; polling;) {
@@ -84,6 +85,9 @@ SSyncRequestResult RequestSync(bool resync) {
             // Also after a final status that came late: the time-out is logged as well, but
             // the outcome stays the one the service reported.
             SYNC_LOG("ZRSync server timeout waiting for SyncNow() to complete!");
+            polling = false;
+        } else if (polling && env->GetTickCount() - waitStart > T::kMaxWaitMs) {
+            SYNC_LOG("ZRSync server still busy after 5 minutes; no longer waiting for SyncNow()!");
             polling = false;
         } else {
             env->Sleep(T::kPollIntervalMs);

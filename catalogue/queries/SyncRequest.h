@@ -7,8 +7,9 @@
 // source "ResMgrDlg", level 0x01). The service comes from GetSyncServiceClient(), the clock
 // and the pauses from the application's Env, so tests run the whole wait on a fake clock.
 //
-// The wait has no upper bound while the service keeps acknowledging: each status 1 starts a
-// new 20 s window.
+// Each status 1 (the service acknowledges and is still working) starts a new 20 s window,
+// but the whole wait ends after kMaxWaitMs, so a service that answers 1 for ever cannot
+// hold the window; the cap is logged and the outcome is TimedOut.
 //
 // Thread-safety: blocks the calling thread for the whole wait; any thread may call it.
 #pragma once
@@ -39,6 +40,7 @@ struct SSyncRequestTiming {
     static constexpr uint32_t kFirstTimeoutMs = 5000;
     static constexpr uint32_t kAcknowledgedTimeoutMs = 20000;
     static constexpr uint32_t kPollIntervalMs = 1000;
+    static constexpr uint32_t kMaxWaitMs = 5 * 60 * 1000;
 };
 
 // Asks the service to synchronise when `resync` is true and it runs, and waits for it.

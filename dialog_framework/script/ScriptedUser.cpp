@@ -266,8 +266,19 @@ void CScriptedUser::_run(const SScriptLine& line) {
             _fail(line, "shot takes a file name");
         if (!dialog)
             _fail(line, "no dialog is open");
-        if (!dialog->GetPeer() || !dialog->GetPeer()->Shot(line.words[1].str()))
+        if (!dialog->GetPeer()) {
             _ignored(line.number, "no picture without windows");
+            return;
+        }
+        // A relative name is taken in the pictures folder when the run has one.
+        std::string file = line.words[1].str();
+        if (!m_shotsFolder.empty() && !file.empty() && file.front() != '/')
+            file = m_shotsFolder + "/" + file;
+        if (!dialog->GetPeer()->Shot(file)) {
+            _ignored(line.number, "the picture could not be saved as " + _utf8(CString(file)));
+            return;
+        }
+        Write(json{{"event", "shot"}, {"line", line.number}, {"file", _utf8(CString(file))}});
         return;
     }
     if (!m_frames.empty()) {

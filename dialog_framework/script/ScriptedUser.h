@@ -62,7 +62,8 @@ class KITROSTER_API CScriptedUser {
     void Step();
 
     // Every dialog's window is also saved as "<folder>/<template>-<n>.png" when it opens
-    // (n counts the pictures taken), where the backend draws windows.
+    // (n counts the pictures taken), where the backend draws windows; "shot FILE" with a
+    // relative FILE saves into the folder too.
     void SetShotsFolder(const std::string& folder) { m_shotsFolder = folder; }
 
     // --- Called by the framework.

@@ -16,6 +16,8 @@
 #include <system_error>
 #include <vector>
 
+#include "base/ControlEscape.h"
+
 namespace kitroster::logging {
 
 namespace {
@@ -48,27 +50,6 @@ const char* BaseName(const char* path) {
     return base;
 }
 
-// Appends `text` with its control bytes written as \n, \r, \t or \xNN, so that a logged
-// name holding a line break cannot start a forged entry of its own.
-void AppendEscaped(std::string* out, const char* text) {
-    for (const char* p = text; *p; ++p) {
-        const auto byte = static_cast<unsigned char>(*p);
-        if (byte >= 0x20 && byte != 0x7F) {
-            *out += *p;
-        } else if (byte == '\n') {
-            *out += "\\n";
-        } else if (byte == '\r') {
-            *out += "\\r";
-        } else if (byte == '\t') {
-            *out += "\\t";
-        } else {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02X", byte);
-            *out += hex;
-        }
-    }
-}
-
 std::string Entry(const std::string& component, uint32_t level, const char* file, int line,
                   const char* text) {
     std::string entry = component;
@@ -79,7 +60,8 @@ std::string Entry(const std::string& component, uint32_t level, const char* file
     entry += ':';
     entry += std::to_string(line);
     entry += ' ';
-    AppendEscaped(&entry, text ? text : "");
+    // A logged name holding a line break cannot start a forged entry of its own.
+    AppendControlEscaped(&entry, text ? text : "");
     return entry;
 }
 

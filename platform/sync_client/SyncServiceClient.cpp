@@ -2,6 +2,8 @@
 
 #include <systemd/sd-bus.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -15,7 +17,6 @@ namespace {
 constexpr const char* kServiceName = "org.kitroster.Sync1";
 constexpr const char* kServicePath = "/org/kitroster/Sync1";
 constexpr const char* kServiceInterface = "org.kitroster.Sync1";
-constexpr uint64_t kCallTimeoutUsec = uint64_t{ISyncServiceClient::kCallTimeoutMs} * 1000U;
 
 struct BusCloser {
     void operator()(sd_bus* bus) const { sd_bus_close_unref(bus); }
@@ -44,10 +45,49 @@ std::string _bus_address() {
     return {};
 }
 
-// A new connection, or null. Built by hand rather than with sd_bus_open_system/_user so
-// that the call time-out is in force before the start: the Hello that sd_bus_start sends
-// is bounded by it too, and a stuck bus daemon cannot hold the caller for 25 s.
-BusPtr _open_bus() {
+// The end of one call's time: the connection, its authentication and Hello, and the method
+// call together get kCallTimeoutMs. sd-bus bounds only the method call by the call time-out;
+// its authentication waits up to 90 s for a peer that accepts and never answers.
+class CDeadline {
+  public:
+    CDeadline()
+        : m_end(std::chrono::steady_clock::now() +
+                std::chrono::milliseconds(ISyncServiceClient::kCallTimeoutMs)) {}
+    // Microseconds left, 0 once the time is up.
+    uint64_t LeftUsec() const {
+        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
+            m_end - std::chrono::steady_clock::now());
+        return left.count() > 0 ? static_cast<uint64_t>(left.count()) : 0;
+    }
+
+  private:
+    std::chrono::steady_clock::time_point m_end;
+};
+
+// Runs the connection until it has authenticated and its Hello has been answered; false on
+// an error or when `deadline` passes first.
+bool _wait_until_ready(sd_bus* bus, const CDeadline& deadline) {
+    for (;;) {
+        const int ready = sd_bus_is_ready(bus);
+        if (ready != 0)
+            return ready > 0;
+        const int progress = sd_bus_process(bus, nullptr);
+        if (progress < 0)
+            return false;
+        if (progress > 0)
+            continue;
+        const uint64_t left = deadline.LeftUsec();
+        if (left == 0)
+            return false;
+        if (const int waited = sd_bus_wait(bus, left); waited < 0 && waited != -EINTR)
+            return false;
+    }
+}
+
+// A new connection, ready for calls, or null. Built by hand rather than with
+// sd_bus_open_system/_user, and run to readiness here, so that all of it is bounded by
+// `deadline`.
+BusPtr _open_bus(const CDeadline& deadline) {
     const std::string address = _bus_address();
     if (address.empty())
         return nullptr;
@@ -55,27 +95,30 @@ BusPtr _open_bus() {
     if (sd_bus_new(&raw) < 0)
         return nullptr;
     BusPtr bus(raw);
-    if (sd_bus_set_address(raw, address.c_str()) < 0 ||
-        sd_bus_set_method_call_timeout(raw, kCallTimeoutUsec) < 0 ||
-        sd_bus_set_bus_client(raw, 1) < 0 || sd_bus_start(raw) < 0) {
+    if (sd_bus_set_address(raw, address.c_str()) < 0 || sd_bus_set_bus_client(raw, 1) < 0 ||
+        sd_bus_start(raw) < 0 || !_wait_until_ready(raw, deadline)) {
         return nullptr;
     }
     return bus;
 }
 
 // Calls `member` with no argument, or with the one string `argument`; null on any error or
-// when no reply came in time.
-MessagePtr _call(sd_bus* bus, const char* destination, const char* path, const char* interface,
-                 const char* member, const char* argument = nullptr) {
+// when no reply came before `deadline`.
+MessagePtr _call(sd_bus* bus, const CDeadline& deadline, const char* destination, const char* path,
+                 const char* interface, const char* member, const char* argument = nullptr) {
     sd_bus_message* raw = nullptr;
     if (sd_bus_message_new_method_call(bus, &raw, destination, path, interface, member) < 0)
         return nullptr;
     MessagePtr call(raw);
     if (argument && sd_bus_message_append(raw, "s", argument) < 0)
         return nullptr;
+    // A time-out of 0 would mean sd-bus's default of 25 s.
+    const uint64_t left = deadline.LeftUsec();
+    if (left == 0)
+        return nullptr;
     sd_bus_error error = SD_BUS_ERROR_NULL;
     sd_bus_message* reply = nullptr;
-    const int result = sd_bus_call(bus, raw, kCallTimeoutUsec, &error, &reply);
+    const int result = sd_bus_call(bus, raw, left, &error, &reply);
     sd_bus_error_free(&error);
     if (result < 0)
         return nullptr;
@@ -84,10 +127,12 @@ MessagePtr _call(sd_bus* bus, const char* destination, const char* path, const c
 
 // One method of the service answering an int32.
 bool _get_int(const char* member, int32_t* value) {
-    BusPtr bus = _open_bus();
+    const CDeadline deadline;
+    BusPtr bus = _open_bus(deadline);
     if (!bus)
         return false;
-    MessagePtr reply = _call(bus.get(), kServiceName, kServicePath, kServiceInterface, member);
+    MessagePtr reply =
+        _call(bus.get(), deadline, kServiceName, kServicePath, kServiceInterface, member);
     int32_t answer = 0;
     if (!reply || sd_bus_message_read(reply.get(), "i", &answer) <= 0)
         return false;
@@ -98,11 +143,13 @@ bool _get_int(const char* member, int32_t* value) {
 class CDBusSyncServiceClient final : public ISyncServiceClient {
   public:
     bool IsScannerServiceRunning() override {
-        BusPtr bus = _open_bus();
+        const CDeadline deadline;
+        BusPtr bus = _open_bus(deadline);
         if (!bus)
             return false;
-        MessagePtr reply = _call(bus.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                 "org.freedesktop.DBus", "NameHasOwner", kServiceName);
+        MessagePtr reply =
+            _call(bus.get(), deadline, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                  "org.freedesktop.DBus", "NameHasOwner", kServiceName);
         int owned = 0;  // D-Bus booleans are read as int
         return reply && sd_bus_message_read(reply.get(), "b", &owned) > 0 && owned;
     }
@@ -111,8 +158,10 @@ class CDBusSyncServiceClient final : public ISyncServiceClient {
         return _get_int("GetSecondsSinceLastSync", seconds);
     }
     bool SyncNow() override {
-        BusPtr bus = _open_bus();
-        return bus && _call(bus.get(), kServiceName, kServicePath, kServiceInterface, "SyncNow");
+        const CDeadline deadline;
+        BusPtr bus = _open_bus(deadline);
+        return bus &&
+               _call(bus.get(), deadline, kServiceName, kServicePath, kServiceInterface, "SyncNow");
     }
 };
 

@@ -12,7 +12,8 @@
 // address ("unix:path=/run/x/bus"). It is read at every call. Each call opens a connection
 // of its own and closes it before returning, so no connection is shared between threads or
 // survives a fork. A D-Bus error, or no reply within kCallTimeoutMs, is a failed call
-// (false). Without a bus the service counts as not running and every call fails; nothing is
+// (false); the time counts from the start of the call, connecting and authenticating
+// included, so a bus that accepts and never answers holds the caller no longer. Without a bus the service counts as not running and every call fails; nothing is
 // logged here, the caller decides what a failure means.
 //
 // Code gets the client through GetSyncServiceClient(): the one a test installed in the

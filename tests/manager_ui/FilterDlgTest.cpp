@@ -110,6 +110,15 @@ TEST(FilterDlgTest, OkBuildsTheFilterAndRefusesAnEmptyOne) {
          {},
          "CAM*"},
         {"reset", "click 3\n", kFilterResetResult, {}, {}, ""},
+        // The store reads 499 characters back; a longer list would hide everything later.
+        {"a pattern list longer than the store reads back",
+         "type 15034 " + std::string(500, 'C') + "\nclick 1\nanswer OK\ntype 15034 " +
+             std::string(499, 'C') + "\nclick 1\n",
+         IDOK,
+         {"The identifier pattern list has 500 characters; at most 499 can be kept.\n"
+          "Shorten it."},
+         {"SERVER"},
+         std::string(499, 'C')},
     };
     for (const SCase& c : cases) {
         CTestSite site;

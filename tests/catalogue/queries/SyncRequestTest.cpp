@@ -74,12 +74,15 @@ constexpr const char* kFault = "ZRSync server has faulted on SyncNow() request!"
 constexpr const char* kUnknown = "ZRSync server has reported an unknown status value!";
 constexpr const char* kTimeout = "ZRSync server timeout waiting for SyncNow() to complete!";
 constexpr const char* kFailure = "ZRSync server - unexpected exception upon SyncNow() request!";
+constexpr const char* kCapped =
+    "ZRSync server still busy after 5 minutes; no longer waiting for SyncNow()!";
 
 // The log of a request, one letter an entry.
 std::string LogCodes(const std::vector<CLogCapture::Entry>& entries) {
     const std::pair<char, const char*> texts[] = {
-        {'S', kSuppressed}, {'N', kNotRunning}, {'R', kFresh},   {'I', kIdle},    {'A', kAck},
-        {'D', kDone},       {'F', kFault},      {'U', kUnknown}, {'T', kTimeout}, {'X', kFailure},
+        {'S', kSuppressed}, {'N', kNotRunning}, {'R', kFresh},  {'I', kIdle},
+        {'A', kAck},        {'D', kDone},       {'F', kFault},  {'U', kUnknown},
+        {'T', kTimeout},    {'X', kFailure},    {'C', kCapped},
     };
     std::string codes;
     for (const CLogCapture::Entry& entry : entries) {
@@ -118,6 +121,9 @@ TEST(SyncRequestTest, ConversationFollowsTheServiceAndTheClock) {
     const uint32_t kNearWrap = 0xFFFFFFFFu - 2500u;
     const std::string idle6(6, 'I');
     const std::string ackIdle = "A" + std::string(21, 'I') + "T";
+    const std::string ack302 = std::string(302, 'A') + "C";
+    std::vector<int32_t> ack400(400, 1);
+    ack400.push_back(2);
     const Case cases[] = {
         {"resync false", false, true, 60, {2}, None, kTick, 0, O::Suppressed, 0, 0, "S"},
         {"not running", true, false, 60, {2}, None, kTick, 0, O::NotRunning, 0, 0, "N"},
@@ -139,6 +145,10 @@ TEST(SyncRequestTest, ConversationFollowsTheServiceAndTheClock) {
         {"seconds fail", true, true, 60, {2}, Seconds, kTick, 0, O::Failed, 0, 0, "X"},
         {"SyncNow fails", true, true, 60, {2}, SyncNow, kTick, 0, O::Failed, 0, 0, "X"},
         {"poll 3 fails", true, true, 60, {0}, ThirdStatus, kTick, 0, O::Failed, 2, 2000, "IIX"},
+        // Acknowledged at every poll: the 20 s windows never end, the 5 minute cap does, at
+        // the first poll past 300 s (a completion at poll 401 would come far too late).
+        {"1 for ever", true, true, 60, ack400, None, kTick, 0, O::TimedOut, 302, 301000, ack302},
+        {"1s, wrap", true, true, 60, ack400, None, kNearWrap, 0, O::TimedOut, 302, 301000, ack302},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -3,6 +3,8 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,7 +12,9 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -184,6 +188,43 @@ TEST(SyncServiceClientTest, ErrorsAndSilenceAreFailedCalls) {
     EXPECT_LT(waited, std::chrono::milliseconds(5000));
     EXPECT_EQ(value, -1);
     EXPECT_TRUE(client.SyncNow());  // the connection of a failed call is not reused
+}
+
+// A socket that takes connections and never says a word, as a stopped bus daemon's does:
+// each call gives up after its own time-out, authentication included.
+TEST(SyncServiceClientTest, ABusThatNeverAnswersCostsOneTimeOutPerCall) {
+    CTempDir dir;
+    const std::string path = dir.Path("silent-bus");
+    const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener, 16), 0);  // connections queue up and are never accepted
+    const std::string bus = "unix:path=" + path;
+    CScopedEnvVar chosen("KITROSTER_SYNC_BUS", bus.c_str());
+
+    ISyncServiceClient& client = DBusSyncServiceClient();
+    int32_t value = -1;
+    struct SCall {
+        const char* what;
+        std::function<bool()> call;
+    };
+    const SCall calls[] = {
+        {"IsScannerServiceRunning", [&] { return client.IsScannerServiceRunning(); }},
+        {"GetStatus", [&] { return client.GetStatus(&value); }},
+        {"SyncNow", [&] { return client.SyncNow(); }},
+    };
+    for (const SCall& c : calls) {
+        const auto before = std::chrono::steady_clock::now();
+        EXPECT_FALSE(c.call()) << c.what;
+        const auto waited = std::chrono::steady_clock::now() - before;
+        EXPECT_GE(waited, std::chrono::milliseconds(1900)) << c.what;
+        EXPECT_LT(waited, std::chrono::milliseconds(3000)) << c.what;
+    }
+    EXPECT_EQ(value, -1);
+    close(listener);
 }
 
 TEST(SyncServiceClientTest, WithoutABusNothingRuns) {
