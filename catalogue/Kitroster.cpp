@@ -1,6 +1,7 @@
 #include "catalogue/Kitroster.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "catalogue/BarList.h"
@@ -222,21 +223,36 @@ bool CKitrosterFactory::_save(bool allOrNothing) {
             return true;
     }
 
-    // What the files held before this Save, to put back when an all-or-nothing Save fails
-    // halfway.
+    // What the files held before this Save, and what this collection knew of them, to put
+    // back when an all-or-nothing Save fails halfway. Only the entries a write touches are
+    // kept: copying the whole bookkeeping of a large catalogue would cost more than the
+    // write itself.
     struct SUndo {
         CString path;
-        bool existed;
+        bool existed = false;
         std::string text;
+        CString key;
+        CString fileKey;
+        std::optional<std::string> savedText;
+        bool removed = false;
+        std::optional<SFileState> file;
+        std::optional<std::vector<CString>> filesOf;
     };
     std::vector<SUndo> undo;
-    const auto savedText = m_savedText;
-    const auto removed = m_removed;
-    const auto files = m_files;
-    const auto filesOf = m_filesOf;
     for (const SPendingWrite& write : writes) {
         if (allOrNothing) {
-            SUndo before{write.path, !write.newFile, {}};
+            SUndo before;
+            before.path = write.path;
+            before.existed = !write.newFile;
+            before.key = write.key;
+            before.fileKey = write.fileKey;
+            if (const auto it = m_savedText.find(write.key); it != m_savedText.end())
+                before.savedText = it->second;
+            before.removed = m_removed.count(write.key) != 0;
+            if (const auto it = m_files.find(write.fileKey); it != m_files.end())
+                before.file = it->second;
+            if (const auto it = m_filesOf.find(write.key); it != m_filesOf.end())
+                before.filesOf = it->second;
             if (before.existed &&
                 !kitroster::ReadFileWhole(GetKitrosterApp().GetEnv(), write.path.str(),
                                           kMaxResourceFileBytes, &before.text)
@@ -262,11 +278,25 @@ bool CKitrosterFactory::_save(bool allOrNothing) {
                                   !GetKitrosterApp().GetEnv()->FileExists(it->path.str());
             if (!restored)
                 _fail(it->path, "could not be put back as it was");
+            // Newest first, so that a key written through several files ends as it was
+            // before the first of them.
+            if (it->savedText)
+                m_savedText[it->key] = *it->savedText;
+            else
+                m_savedText.erase(it->key);
+            if (it->removed)
+                m_removed.insert(it->key);
+            else
+                m_removed.erase(it->key);
+            if (it->file)
+                m_files[it->fileKey] = *it->file;
+            else
+                m_files.erase(it->fileKey);
+            if (it->filesOf)
+                m_filesOf[it->key] = *it->filesOf;
+            else
+                m_filesOf.erase(it->key);
         }
-        m_savedText = savedText;
-        m_removed = removed;
-        m_files = files;
-        m_filesOf = filesOf;
         // The files put back are this collection's own again.
         for (const SUndo& put : undo) {
             if (!put.existed)

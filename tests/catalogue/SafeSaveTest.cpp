@@ -224,6 +224,15 @@ TEST_F(SafeSaveTest, RenameWritesTheNewFileFirstAndAllOrNothingPutsBackAFailure)
         EXPECT_EQ(ReadRaw("_RES_A.zrr"), a);
         EXPECT_EQ(ReadRaw("_RES_Z.zrr"), z);
         m_env.ClearFaults();
+        m_env.SetReadOnly(FileIn("_RES_Z.zrr"), false);
+
+        // The collection forgets the writes it put back: saving again writes them all.
+        EXPECT_TRUE(factory->SaveAllOrNothing());
+        EXPECT_TRUE(factory->GetSaveFailures().empty());
+        EXPECT_FALSE(Exists("_RES_CAM1.zrr"));
+        EXPECT_TRUE(Exists("_RES_NEW.zrr"));
+        EXPECT_NE(ReadRaw("_RES_A.zrr").find("CAM=NEW"), std::string::npos);
+        EXPECT_NE(ReadRaw("_RES_Z.zrr").find("CAM=NEW"), std::string::npos);
     }
 }
 
