@@ -20,10 +20,13 @@
 //   "malformedAddresses": [{"resource", "property": "IPADDR" | "SERVER", "address"}]
 //                         addresses no host can be read from; only with --ping
 //   "unreachable":        [{"host", "resources": [id]}]  only with --ping
-// Exit codes: 0 nothing found, 1 a finding (stale files removed by --fix do not count),
-// 2 usage.
+//   "unfinishedRenames":  [{"old", "new", "oldReferrers", "newReferrers", "finished"}]
+//                         renames a killed process left half done; finished by --fix
+// Exit codes: 0 nothing found, 1 a finding (stale files removed and renames finished by
+// --fix do not count), 2 usage.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -112,6 +115,13 @@ Json ReportJson(const SDoctorReport& report) {
     Json& unreachable = out["unreachable"] = Json::array();
     for (const auto& host : report.unreachable)
         unreachable.push_back({{"host", ToUtf8(host.host)}, {"resources", Ids(host.resources)}});
+    Json& renames = out["unfinishedRenames"] = Json::array();
+    for (const auto& rename : report.unfinishedRenames)
+        renames.push_back({{"old", ToUtf8(rename.oldId)},
+                           {"new", ToUtf8(rename.newId)},
+                           {"oldReferrers", rename.oldReferrers},
+                           {"newReferrers", rename.newReferrers},
+                           {"finished", rename.finished}});
     return out;
 }
 
@@ -230,15 +240,27 @@ void PrintReport(const SDoctorReport& report) {
     for (const auto& host : report.unreachable)
         unreachable.Line("%s: %s", host.host.GetString(), Joined(host.resources).GetString());
 
+    CSection renames("Renames left half done by an interrupted process",
+                     report.unfinishedRenames.size());
+    for (const auto& rename : report.unfinishedRenames)
+        renames.Line("%s to %s: %d resource(s) still refer to %s, %d to %s%s",
+                     rename.oldId.GetString(), rename.newId.GetString(), rename.oldReferrers,
+                     rename.oldId.GetString(), rename.newReferrers, rename.newId.GetString(),
+                     rename.finished ? ": finished" : "");
+
     if (!report.HasFindings())
         PrintLine("The site is healthy: no findings.");
 }
 
 int RunDoctor(const SDoctorCommandOptions& command) {
-    SCatalogue catalogue = LoadCatalogue();
+    // Finishing a rename changes the catalogue, so --fix holds the lock like any change.
+    SCatalogue catalogue = LoadCatalogue(/*forChange=*/command.fix);
+    if (catalogue.refused != kExitOk)
+        return catalogue.refused;
     SDoctorOptions options;
     options.ping = command.ping;
     options.fixTempFiles = command.fix;
+    options.finishRenames = command.fix && catalogue.listed;
     const bool terminal = ::isatty(STDERR_FILENO) != 0;
     options.onPingStart = [&options](int hosts) {
         CString message;
@@ -253,13 +275,20 @@ int RunDoctor(const SDoctorCommandOptions& command) {
         std::fprintf(stderr, "\r%d of %d answered%s", done, hosts, done == hosts ? "\n" : "");
         std::fflush(stderr);
     };
-    const SDoctorReport report =
+    SDoctorReport report =
         BuildDoctorReport(catalogue.collection, GetKitrosterApp().GetEnv(), options);
+    int saved = kExitOk;
+    if (std::any_of(report.unfinishedRenames.begin(), report.unfinishedRenames.end(),
+                    [](const SUnfinishedRename& rename) { return rename.finished; })) {
+        saved = SaveCatalogue(catalogue.collection, /*allOrNothing=*/true);
+        for (SUnfinishedRename& rename : report.unfinishedRenames)
+            rename.finished = rename.finished && saved == kExitOk;
+    }
     if (command.json)
         std::printf("%s\n", ReportJson(report).dump(2).c_str());
     else
         PrintReport(report);
-    return report.HasFindings() || !catalogue.clean ? kExitRefused : kExitOk;
+    return report.HasFindings() || !catalogue.clean || saved != kExitOk ? kExitRefused : kExitOk;
 }
 
 }  // namespace
@@ -271,8 +300,10 @@ void RegisterDoctorCommands(CLI::App& app, SCommandContext& ctx) {
     doctor->add_flag("--ping", options->ping,
                      "Also ping every server and camera host (up to 32 at once)");
     doctor->add_flag("--json", options->json, "Print one JSON object with a list per finding");
-    doctor->add_flag("--fix", options->fix,
-                     "Remove the temporary files of interrupted saves older than one hour");
+    doctor->add_flag(
+        "--fix", options->fix,
+        "Remove the temporary files of interrupted saves older than one hour and finish "
+        "renames an interrupted process left half done");
     SetAction(doctor, ctx, [options] { return RunDoctor(*options); });
 }
 

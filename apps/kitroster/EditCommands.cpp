@@ -16,6 +16,7 @@
 #include "catalogue/queries/EditRules.h"
 #include "catalogue/queries/IdentifierCheck.h"
 #include "catalogue/queries/PasswordRule.h"
+#include "catalogue/queries/UnfinishedRename.h"
 #include "platform/kxcommon/KXCommon.h"
 #include "resources/strings/StringTable.h"
 
@@ -219,6 +220,19 @@ int RunRename(const std::string& oldArg, const std::string& newArg, bool keepRef
     CZRauto_ptr<IResourceItem> item = catalogue.collection->GetItemById(oldId);
     if (!item)
         return Report(UnknownResourceMessage(oldId));
+    // A rerun after a rename was killed: NEW already holds OLD's resource. Finish it.
+    CString newId = FromUtf8(newArg);
+    newId.Trim();
+    if (CZRauto_ptr<IResourceItem> copy = catalogue.collection->GetItemById(newId);
+        IsRenamedCopy(item, copy)) {
+        CString note;
+        note.Format("finishing the interrupted rename of %s to %s", item->get_ID().GetString(),
+                    copy->get_ID().GetString());
+        if (!FinishRename(catalogue.collection, item->get_ID(), copy->get_ID(), !keepReferences))
+            return Report(note + ": it could not be finished");
+        Report(note, kExitOk);
+        return SaveCatalogue(catalogue.collection, /*allOrNothing=*/true);
+    }
     const SEntryCheck check = CheckNewId(FromUtf8(newArg), catalogue.collection);
     if (!check.Accepted())
         return Refused(check);

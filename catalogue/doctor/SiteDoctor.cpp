@@ -342,6 +342,9 @@ bool SDoctorReport::HasFindings() const {
     for (const SStaleTempFileFinding& file : staleTempFiles)
         if (!file.removed)
             return true;
+    for (const SUnfinishedRename& rename : unfinishedRenames)
+        if (!rename.finished)
+            return true;
     return !skippedFiles.empty() || !roomLinks.empty() || !assemblyLinks.empty() ||
            !missingReferences.empty() || !duplicateAddresses.empty() || !emptyServer.empty() ||
            !defaultPasswords.empty() || !passwordProblems.empty() ||
@@ -352,6 +355,8 @@ SDoctorReport BuildDoctorReport(IKitroster* collection, kitroster::Env* env,
                                 const SDoctorOptions& options) {
     SDoctorReport report;
     if (collection) {
+        // First, so that the other checks see the site as the repair leaves it.
+        report.unfinishedRenames = FindUnfinishedRenames(collection, env, options.finishRenames);
         const std::vector<SResource> resources = ReadResources(collection);
         CheckFiles(collection, resources, &report);
         CheckRooms(collection, resources, &report);

@@ -6,7 +6,8 @@
 // linked resource check (ReadRoomSelection + CheckRoomLinks), references are those of
 // ListReferences, identifiers follow IsSafeResourceId, stored passwords are opened with
 // DecryptPassword. The check reads the catalogue only; with `fixTempFiles` it removes the
-// stale temporary files of interrupted saves and nothing else.
+// stale temporary files of interrupted saves, and with `finishRenames` it finishes
+// half-done renames in the collection (the caller saves it); nothing else.
 //
 // Thread-safety: as safe as the collection passed in (one thread at a time); the pings run
 // on helper threads that call only the application object's ping.
@@ -20,6 +21,7 @@
 #include "base/CString.h"
 #include "base/KitrosterExport.h"
 #include "catalogue/Kitroster.h"
+#include "catalogue/queries/UnfinishedRename.h"
 
 namespace kitroster {
 class Env;
@@ -124,10 +126,12 @@ struct KITROSTER_API SDoctorReport {
     std::vector<SStaleTempFileFinding> staleTempFiles;
     std::vector<SMalformedAddressFinding> malformedAddresses;  // only with `ping`
     std::vector<SUnreachableFinding> unreachable;
+    // Renames a killed process left half done (FindUnfinishedRenames).
+    std::vector<SUnfinishedRename> unfinishedRenames;
     int pingedHosts = 0;  // hosts pinged (with `ping`)
 
     // True when something is still wrong: any finding, except stale temporary files this
-    // run removed.
+    // run removed and renames this run finished.
     bool HasFindings() const;
 };
 
@@ -136,6 +140,8 @@ struct KITROSTER_API SDoctorOptions {
     bool ping = false;
     // Remove the stale temporary files found.
     bool fixTempFiles = false;
+    // Finish the half-done renames found, in the collection; the caller saves it.
+    bool finishRenames = false;
     // How long one ping waits for an answer, and how many run at once.
     int pingWaitMs = 5000;
     int maxParallelPings = 32;

@@ -338,6 +338,55 @@ TEST_F(KitrosterCliTest, RenameChecksThenRewritesReferences) {
     EXPECT_EQ(Shown("ASSY01", "CONN.RES_CAMERA2"), "CAM02");
 }
 
+// A rename killed after writing the new file: the rerun and doctor --fix finish it; a
+// resource that merely has the new identifier still refuses the rename.
+TEST_F(KitrosterCliTest, AKilledRenameIsFinishedByItsRerunOrByDoctorFix) {
+    // What the killed rename left: the old resource's copy under the new identifier, written
+    // after the old file; the references still name the old one.
+    auto leaveCopy = [&](const std::string& from, const std::string& to,
+                         const std::string& rename = "", const std::string& as = "") {
+        std::string text = ReadFile(ResourceFile(from));
+        text.replace(text.find("{" + from + "}"), from.size() + 2, "{" + to + "}");
+        if (!rename.empty())
+            text.replace(text.find(rename), rename.size(), as);
+        std::ofstream(ResourceFile(to), std::ios::binary) << text;
+        fs::last_write_time(ResourceFile(to),
+                            fs::last_write_time(ResourceFile(from)) + std::chrono::hours(1));
+    };
+
+    leaveCopy("CAM01", "CAMZ", "Bed 1 overview", "Bed 2 overview");
+    SResult clash = Run({"rename", "CAM01", "CAMZ"});
+    EXPECT_EQ(clash.code, 1);
+    EXPECT_THAT(clash.err, HasSubstr("The resource name 'CAMZ' already exists!"));
+    fs::remove(ResourceFile("CAMZ"));
+
+    leaveCopy("CAM01", "CAMX");
+    SResult found = Run({"doctor"});
+    EXPECT_EQ(found.code, 1);
+    EXPECT_THAT(found.out, HasSubstr("Renames left half done by an interrupted process (1):\n"
+                                     "  CAM01 to CAMX: 1 resource(s) still refer to CAM01, 0 to "
+                                     "CAMX\n"));
+    EXPECT_TRUE(fs::exists(ResourceFile("CAM01")));  // doctor without --fix changes nothing
+
+    SResult rerun = Run({"rename", "CAM01", "CAMX"});
+    EXPECT_EQ(rerun.code, 0) << rerun.err;
+    EXPECT_THAT(rerun.err, HasSubstr("finishing the interrupted rename of CAM01 to CAMX"));
+    EXPECT_FALSE(fs::exists(ResourceFile("CAM01")));
+    EXPECT_EQ(Shown("ASSY01", "CONN.RES_CAMERA"), "CAMX");
+
+    leaveCopy("CAM02", "CAMW");
+    SResult fixed = Run({"doctor", "--fix", "--json"});
+    EXPECT_EQ(fixed.code, 0) << fixed.out << fixed.err;
+    const nlohmann::json renames = nlohmann::json::parse(fixed.out)["unfinishedRenames"];
+    ASSERT_EQ(renames.size(), 1u);
+    EXPECT_EQ(renames[0]["old"], "CAM02");
+    EXPECT_EQ(renames[0]["new"], "CAMW");
+    EXPECT_EQ(renames[0]["finished"], true);
+    EXPECT_FALSE(fs::exists(ResourceFile("CAM02")));
+    EXPECT_EQ(Shown("ASSY01", "CONN.RES_CAMERA2"), "CAMW");
+    EXPECT_EQ(Run({"doctor"}).code, 0);
+}
+
 TEST_F(KitrosterCliTest, SetChangesFieldsAndPropertiesThroughTheFacade) {
     SResult set =
         Run({"set", "CAM01", "--name", "Bed 1 wide", "--conn-prop", "PORT=9090", "--conn-prop",
@@ -943,7 +992,7 @@ TEST_F(KitrosterCliTest, DoctorOnTheDemoSite) {
     const char* const kKeys[] = {"skippedFiles",      "roomLinks",          "assemblyLinks",
                                  "missingReferences", "duplicateAddresses", "emptyServer",
                                  "defaultPasswords",  "passwordProblems",   "staleTempFiles",
-                                 "malformedAddresses", "unreachable"};
+                                 "malformedAddresses", "unreachable",       "unfinishedRenames"};
     SResult healthy = Run({"doctor"});
     EXPECT_EQ(healthy.code, 0) << healthy.err;
     EXPECT_EQ(healthy.out, "The site is healthy: no findings.\n");

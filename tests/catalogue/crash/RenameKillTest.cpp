@@ -3,8 +3,12 @@
 // writes the renamed resource's new file before the files that refer to it, and removes
 // the old file last.
 //
-// KITROSTER_RENAME_TRIALS sets the number of trials (default 20 in the test run; 200 for a
-// full trial), KITROSTER_CRASH_SEED the seed. A failure names seed and trial.
+// The same kills, each followed by a rerun of the rename as the tool runs it: afterwards
+// exactly one of the two resources exists, and every reference names it.
+//
+// KITROSTER_RENAME_TRIALS sets the number of trials of each test (default 20 in the test
+// run; 200 for a full trial), KITROSTER_CRASH_SEED the seed. A failure names seed and
+// trial.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -20,6 +24,7 @@
 #include "catalogue/Kitroster.h"
 #include "catalogue/ResPropertyBag.h"
 #include "catalogue/ResourceItemPersist.h"
+#include "catalogue/queries/UnfinishedRename.h"
 #include "platform/app/KitrosterApp.h"
 #include "testing/site/TestSite.h"
 #include "tests/catalogue/crash/KilledChild.h"
@@ -52,8 +57,8 @@ std::string TargetId(int generation) {
 // Runs the rename in a child, killed `delay` after it is ready (never when negative).
 // Returns the seconds from readiness to the child's end.
 double RunChild(const std::string& from, const std::string& to, std::chrono::microseconds delay) {
-    return kitroster::testing::RunKilledChild(
-               [&](int readyFd) { Rename(from, to, readyFd); }, delay)
+    return kitroster::testing::RunKilledChild([&](int readyFd) { Rename(from, to, readyFd); },
+                                              delay)
         .saveSeconds;
 }
 
@@ -80,10 +85,8 @@ int CheckReferences(int newest, bool* split) {
     return catalogue->GetItemById(TargetId(newest + 1).c_str()) ? newest + 1 : newest;
 }
 
-}  // namespace
-
-TEST(CatalogueCrash, KilledRenameNeverLeavesAReferenceToAMissingResource) {
-    kitroster::testing::CTestSite site;
+// A site of one target and its referrers.
+void WriteSite(kitroster::testing::CTestSite& site) {
     kitroster::Env* env = GetKitrosterApp().GetEnv();
     auto write = [&](const std::string& id, const std::string& conn) {
         ASSERT_TRUE(env->WriteStringToFile(site.FileIn("_RES_" + id + ".zrr"),
@@ -97,12 +100,64 @@ TEST(CatalogueCrash, KilledRenameNeverLeavesAReferenceToAMissingResource) {
         std::snprintf(id, sizeof id, "REF%04d", i);
         write(id, "RES_CAMERA=" + TargetId(0) + ";");
     }
+}
 
+int Trials() {
     const char* trialsText = std::getenv("KITROSTER_RENAME_TRIALS");
-    const int trials = trialsText ? std::atoi(trialsText) : 20;
+    return trialsText ? std::atoi(trialsText) : 20;
+}
+
+unsigned Seed() {
     const char* seedText = std::getenv("KITROSTER_CRASH_SEED");
-    const unsigned seed = seedText ? static_cast<unsigned>(std::strtoul(seedText, nullptr, 10))
-                                   : std::random_device{}();
+    return seedText ? static_cast<unsigned>(std::strtoul(seedText, nullptr, 10))
+                    : std::random_device{}();
+}
+
+// What the rerun of a killed rename met.
+enum ERerun { kNothingDone, kHalfDone, kDone };
+
+// Reruns the rename as the tool does: a half-done rename is finished, one that had not
+// begun is done, one that had ended is left alone.
+ERerun Rerun(const std::string& from, const std::string& to) {
+    CZRauto_ptr<IKitroster> catalogue = CKitrosterFactory::CreateInstance();
+    EXPECT_TRUE(catalogue->Load());
+    if (!catalogue->GetItemById(from.c_str()))
+        return kDone;
+    ERerun met = kHalfDone;
+    if (!FinishRename(catalogue, from.c_str(), to.c_str(), true)) {
+        met = kNothingDone;
+        EXPECT_TRUE(catalogue->Rename(from.c_str(), to.c_str(), true))
+            << from << " and " << to << " clash";
+    }
+    EXPECT_TRUE(SaveAllOrNothing(catalogue));
+    EXPECT_TRUE(GetSaveFailures(catalogue).empty());
+    return met;
+}
+
+// Checks that `from` is gone, `to` exists and every reference names it.
+void CheckRenamed(const std::string& from, const std::string& to) {
+    CZRauto_ptr<IKitroster> catalogue = CKitrosterFactory::CreateInstance();
+    EXPECT_TRUE(catalogue->Load());
+    EXPECT_FALSE(catalogue->GetItemById(from.c_str())) << from << " is still there";
+    EXPECT_TRUE(catalogue->GetItemById(to.c_str())) << to << " is missing";
+    int elsewhere = 0;
+    CString value;
+    for (int i = 0; i < catalogue->Size(); ++i) {
+        CZRauto_ptr<IResourceItem> item = catalogue->GetItemByIndex(i);
+        CZRauto_ptr<IResPropertyBag> bag = CResPropertyBagFactory::CreateInstance(item->get_Conn());
+        if (bag->Get("RES_CAMERA", value) && value != CString(to.c_str()))
+            ++elsewhere;
+    }
+    EXPECT_EQ(elsewhere, 0) << "references not naming " << to;
+}
+
+}  // namespace
+
+TEST(CatalogueCrash, KilledRenameNeverLeavesAReferenceToAMissingResource) {
+    kitroster::testing::CTestSite site;
+    WriteSite(site);
+    const int trials = Trials();
+    const unsigned seed = Seed();
     std::mt19937 random(seed);
 
     // One uninterrupted rename sets the range of the kill delays.
@@ -126,4 +181,32 @@ TEST(CatalogueCrash, KilledRenameNeverLeavesAReferenceToAMissingResource) {
         "rename kill trials: %d, seed %u, full rename %.1f ms, trials ending with references to "
         "more than one target %d\n",
         trials, seed, full * 1e3, killedMidway);
+}
+
+TEST(CatalogueCrash, KilledRenameIsFinishedByItsRerun) {
+    kitroster::testing::CTestSite site;
+    WriteSite(site);
+    const int trials = Trials();
+    const unsigned seed = Seed();
+    std::mt19937 random(seed);
+
+    const double full = RunChild(TargetId(0), TargetId(1), std::chrono::microseconds(-1));
+    CheckRenamed(TargetId(0), TargetId(1));
+    std::uniform_int_distribution<int> delayUs(0, static_cast<int>(full * 1.2e6) + 1);
+
+    int met[3] = {0, 0, 0};
+    for (int trial = 1; trial <= trials; ++trial) {
+        SCOPED_TRACE("seed " + std::to_string(seed) + " trial " + std::to_string(trial));
+        const std::string from = TargetId(trial);
+        const std::string to = TargetId(trial + 1);
+        RunChild(from, to, std::chrono::microseconds(delayUs(random)));
+        ++met[Rerun(from, to)];
+        CheckRenamed(from, to);
+        if (HasFailure())
+            break;
+    }
+    std::printf(
+        "rename kill-and-rerun trials: %d, seed %u, full rename %.1f ms; the rerun found the "
+        "rename not begun %d, half done %d, done %d\n",
+        trials, seed, full * 1e3, met[kNothingDone], met[kHalfDone], met[kDone]);
 }
