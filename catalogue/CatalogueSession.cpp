@@ -48,7 +48,9 @@ bool CCatalogueSession::Save() {
     m_failures.clear();
     if (!m_collection)
         return false;
-    if (!_lock()) {
+    // A folder that is gone cannot hold the lock; the collection's save names it and
+    // writes nothing, as it never makes the folder again.
+    if (CatalogueFolderExists(GetCatalogueFolder()) && !_lock()) {
         m_failures.push_back(m_error);
         return false;
     }

@@ -220,7 +220,11 @@ void PrintReport(const SDoctorReport& report) {
 }
 
 int RunDoctor(const SDoctorCommandOptions& command) {
-    SCatalogue catalogue = LoadCatalogue();
+    // --fix removes files of the catalogue folder: a short session, under the lock, so
+    // that no writer is half-way through a save while it does.
+    SCatalogue catalogue = LoadCatalogue(/*forChange=*/command.fix);
+    if (catalogue.refused != kExitOk)
+        return catalogue.refused;
     SDoctorOptions options;
     options.ping = command.ping;
     options.fixTempFiles = command.fix;
