@@ -70,20 +70,30 @@ TEST(CatalogueCommandsTest, RenameRewritesReferencesAndSavesOnOk) {
         << site.ReadRaw("_RES_ROOM1.zrr");
 }
 
-// A peer that changes the catalogue while the window is open: its change lands the moment
-// before the window's OK takes the catalogue lock, which is after the window loaded.
-class CPeerBeforeLockEnv : public kitroster::EnvWrapper {
+// A peer that changes the catalogue while the window is open: its change lands after the
+// window loaded, the moment before the window's OK touches the folder (takes the lock, or
+// opens a file for writing, whichever comes first).
+class CPeerBeforeSaveEnv : public kitroster::EnvWrapper {
   public:
-    CPeerBeforeLockEnv(kitroster::Env* target, std::function<void()> peer)
+    CPeerBeforeSaveEnv(kitroster::Env* target, std::function<void()> peer)
         : EnvWrapper(target), m_peer(std::move(peer)) {}
     kitroster::EnvStatus LockFile(const std::string& path,
                                   std::unique_ptr<kitroster::IFileLock>* lock) override {
-        if (m_peer)
-            std::exchange(m_peer, {})();
+        _peer();
         return EnvWrapper::LockFile(path, lock);
+    }
+    kitroster::EnvStatus OpenFile(const std::string& path, const kitroster::OpenOptions& options,
+                                  std::unique_ptr<kitroster::IFile>* file) override {
+        if (options.access & kitroster::kAccessWrite)
+            _peer();
+        return EnvWrapper::OpenFile(path, options, file);
     }
 
   private:
+    void _peer() {
+        if (m_peer)
+            std::exchange(m_peer, {})();
+    }
     std::function<void()> m_peer;
 };
 
@@ -93,7 +103,7 @@ TEST(CatalogueCommandsTest, OkRefusedByAPeersChangeWritesNothingAndKeepsTheWindo
                           {"ASSY02", "ASSEMBLY_VIDEO", "RES_CAMERA=CAM04;"}});
     const std::string peerAssembly = kitroster::testing::CTestSite::ResourceText(
         "ASSY02", "ASSEMBLY_VIDEO", "RES_CAMERA=CAM04;RES_SERVER=SRV9;");
-    CPeerBeforeLockEnv env(&site.env(), [&] { site.WriteRaw("_RES_ASSY02.zrr", peerAssembly); });
+    CPeerBeforeSaveEnv env(&site.env(), [&] { site.WriteRaw("_RES_ASSY02.zrr", peerAssembly); });
     kitroster::AppServices services;
     services.env = &env;
     CAppServicesOverride withPeer(services);
