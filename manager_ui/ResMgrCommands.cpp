@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "catalogue/CatalogueContext.h"
+#include "catalogue/CatalogueSession.h"
 #include "catalogue/queries/ConfigSearch.h"
 #include "catalogue/queries/Dependants.h"
 #include "catalogue/queries/IdentifierCheck.h"
@@ -82,10 +83,13 @@ void CResMgrDlg::OnDelete() {
 }
 
 bool CResMgrDlg::saveResources() {
-    m_resMgr->Save();
-    std::vector<CString> failures = GetSaveFailures(m_resMgr);
-    if (failures.empty())
+    // The window loaded without the lock and takes it for the save only; a file a peer
+    // changed since the load refuses the save, and then nothing at all is written, so
+    // that the message below is true.
+    CCatalogueSession session(ECatalogueLockPolicy::kTakeForSave, m_resMgr);
+    if (session.Save())
         return true;
+    const std::vector<CString>& failures = session.Failures();
     // The window stays open with the changes, so that nothing is lost without a word.
     CString text = FormatResString(IDS_SAVE_FAILED, GetCatalogueFolder().GetString());
     text += "\n";

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "catalogue/CatalogueContext.h"
-#include "catalogue/CatalogueLock.h"
+#include "catalogue/CatalogueSession.h"
 #include "catalogue/Kitroster.h"
 #include "catalogue/ResourceTypeList.h"
 #include "editor_ui/ResEditDlg.h"
@@ -23,22 +23,12 @@ int Fail(const CString& message) {
     return kExitFailed;
 }
 
-// Saves under the catalogue lock, so that no other writer of this machine is half-way;
-// a file that could not be written or removed is named.
-int SaveChanges(IKitroster* collection) {
-    CString error;
-    auto lock = CCatalogueLock::Acquire(
-        GetCatalogueFolder(), CCatalogueLock::kDefaultWaitMs,
-        [] { std::fprintf(stderr, "kitroster-manager: waiting for another program...\n"); },
-        &error);
-    if (!lock)
-        return Fail(error);
-    collection->Save();
-    const std::vector<CString> failures = GetSaveFailures(collection);
-    if (failures.empty())
+// Saves all or nothing; the files that stopped the save are named.
+int SaveChanges(CCatalogueSession& session) {
+    if (session.Save())
         return kExitOk;
     CString message = FormatResString(IDS_SAVE_FAILED, GetCatalogueFolder().GetString());
-    for (const CString& failure : failures)
+    for (const CString& failure : session.Failures())
         message += "\n  " + failure;
     return Fail(message);
 }
@@ -46,13 +36,17 @@ int SaveChanges(IKitroster* collection) {
 }  // namespace
 
 int RunEditEntry(const SManagerOptions& options) {
-    if (CString problem; !CheckSettingsRoot(&problem))
-        return Fail(problem);
-    CZRauto_ptr<IKitroster> collection = CKitrosterFactory::CreateInstance();
-    if (!collection->Load()) {
-        for (const CString& name : GetSkippedFiles(collection))
-            Fail("skipped (left as it is): " + name);
-    }
+    // A short session: the lock is held from the load until the dialog's change is saved,
+    // so that no other writer's change in between is lost.
+    CCatalogueSession session(
+        ECatalogueLockPolicy::kHoldFromLoad, CZRauto_ptr<IKitroster>(),
+        CCatalogueLock::kDefaultWaitMs,
+        [] { std::fprintf(stderr, "kitroster-manager: waiting for another program...\n"); });
+    if (!session.Load())
+        return Fail(session.Error());
+    for (const SSkippedFile& file : session.Skipped())
+        Fail("skipped (left as it is): " + file.name);
+    CZRauto_ptr<IKitroster> collection = session.CollectionHandle();
     CZRauto_ptr<IResourceItem> item;
     if (options.editId) {
         item = collection->GetItemById(FromUtf8(*options.editId));
@@ -72,7 +66,7 @@ int RunEditEntry(const SManagerOptions& options) {
     dlg.ApplyTo(item);
     if (!options.editId)
         collection->Add(item);
-    return SaveChanges(collection);
+    return SaveChanges(session);
 }
 
 }  // namespace kitroster::manager

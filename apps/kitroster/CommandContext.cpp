@@ -116,23 +116,24 @@ SCatalogue LoadCatalogue(bool forChange, bool createFolder) {
         }
         Report(message);
     }
-    if (forChange) {
-        // Writers take turns from Load to the end of Save, so none loses another's change.
-        CString error;
-        catalogue.lock = NResourceItem::CCatalogueLock::Acquire(
-            folder, NResourceItem::CCatalogueLock::kDefaultWaitMs,
-            [] { Report("waiting for another program that is changing the catalogue...", 0); },
-            &error);
-        if (!catalogue.lock) {
-            catalogue.refused = Report(error);
-            return catalogue;
-        }
+    // A change holds the lock from Load to the end of Save, so none loses another's
+    // change; a reading command takes no lock.
+    catalogue.session = std::make_unique<NResourceItem::CCatalogueSession>(
+        forChange ? NResourceItem::ECatalogueLockPolicy::kHoldFromLoad
+                  : NResourceItem::ECatalogueLockPolicy::kTakeForSave,
+        NResourceItem::CZRauto_ptr<IKitroster>(), NResourceItem::CCatalogueLock::kDefaultWaitMs,
+        [] { Report("waiting for another program that is changing the catalogue...", 0); });
+    if (!catalogue.session->Load()) {
+        catalogue.refused = Report(catalogue.session->Error());
+        return catalogue;
     }
-    catalogue.collection = CKitrosterFactory::CreateInstance();
-    catalogue.clean = catalogue.collection->Load() && present;
+    catalogue.collection = catalogue.session->CollectionHandle();
+    catalogue.clean = catalogue.session->Clean();
+    catalogue.listed = catalogue.session->Listed();
     if (!catalogue.clean && present) {
-        const std::vector<CString> skipped = NResourceItem::GetSkippedFiles(catalogue.collection);
-        catalogue.listed = !skipped.empty();
+        std::vector<CString> skipped;
+        for (const NResourceItem::SSkippedFile& file : catalogue.session->Skipped())
+            skipped.push_back(file.name);
         CString warning;
         if (skipped.empty()) {
             warning.Format("warning: the catalogue folder '%s' could not be read",
@@ -165,17 +166,16 @@ int RequireChangeableCatalogue(const SCatalogue& catalogue) {
     return Report("nothing changed: the catalogue folder could not be read");
 }
 
-int SaveCatalogue(IKitroster* collection, bool allOrNothing) {
-    // Save reports true even when a file could not be written or removed; the collection
-    // lists those, and a command that changed nothing on disk must not claim success.
-    const bool saved =
-        allOrNothing ? NResourceItem::SaveAllOrNothing(collection) : collection->Save();
-    const std::vector<CString> failures = NResourceItem::GetSaveFailures(collection);
-    if (saved && failures.empty())
+int SaveCatalogue(SCatalogue& catalogue) {
+    // Every file or none: a command that stopped halfway would be hard to repeat, and one
+    // that changed nothing on disk must not claim success.
+    if (catalogue.session && catalogue.session->Save())
         return kExitOk;
     CString message = FormatResString(IDS_SAVE_FAILED, NativeCatalogueFolder().GetString());
-    for (const CString& failure : failures)
-        message += "\n  " + NativeFailure(failure);
+    if (catalogue.session) {
+        for (const CString& failure : catalogue.session->Failures())
+            message += "\n  " + NativeFailure(failure);
+    }
     return Report(message);
 }
 

@@ -10,7 +10,7 @@
 #include <CLI/CLI.hpp>
 
 #include "base/CString.h"
-#include "catalogue/CatalogueLock.h"
+#include "catalogue/CatalogueSession.h"
 #include "catalogue/Kitroster.h"
 
 namespace kitroster::cli {
@@ -47,7 +47,8 @@ void PrintLine(const CString& line);
 // (CheckSettingsRoot), which main reports as a refusal. `clean` is false when Load
 // reported a file it could not accept (schema mismatch, read failure, no identifier) or a
 // folder it could not list; a warning naming the skipped files has been printed then. A
-// catalogue loaded for a change holds the catalogue lock until it is destroyed.
+// catalogue loaded for a change is a short catalogue session: it holds the catalogue lock
+// from its load until it is destroyed.
 // A missing catalogue folder is reported: reading goes on with an empty collection that
 // is not `clean`; a change is refused, unless `createFolder`, which makes the folder when
 // the settings root exists (and says so) and refuses when it does not.
@@ -55,7 +56,7 @@ struct SCatalogue {
     NResourceItem::CZRauto_ptr<NResourceItem::IKitroster> collection;
     bool clean = true;
     bool listed = true;  // false when the folder could not be listed
-    std::unique_ptr<NResourceItem::CCatalogueLock> lock;
+    std::unique_ptr<NResourceItem::CCatalogueSession> session;
     int refused = kExitOk;  // not kExitOk when the lock could not be taken
 };
 SCatalogue LoadCatalogue(bool forChange = false, bool createFolder = false);
@@ -65,9 +66,9 @@ SCatalogue LoadCatalogue(bool forChange = false, bool createFolder = false);
 // Load skipped do not: Save never touches them. Returns kExitOk to go on.
 int RequireChangeableCatalogue(const SCatalogue& catalogue);
 
-// Saves the catalogue (all or nothing when asked); a failure is reported (string 19, then
-// every file that stopped it) and gives kExitRefused.
-int SaveCatalogue(NResourceItem::IKitroster* collection, bool allOrNothing = false);
+// Saves the catalogue through its session, all or nothing; a failure is reported (string
+// 19, then every file that stopped it; nothing on disk changed) and gives kExitRefused.
+int SaveCatalogue(SCatalogue& catalogue);
 
 // The message for an identifier that names no resource.
 CString UnknownResourceMessage(const CString& id);

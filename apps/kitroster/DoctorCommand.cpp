@@ -253,7 +253,8 @@ void PrintReport(const SDoctorReport& report) {
 }
 
 int RunDoctor(const SDoctorCommandOptions& command) {
-    // Finishing a rename changes the catalogue, so --fix holds the lock like any change.
+    // --fix finishes renames and removes files of the catalogue folder: a short session,
+    // under the lock, so that no writer is half-way through a save while it does.
     SCatalogue catalogue = LoadCatalogue(/*forChange=*/command.fix);
     if (catalogue.refused != kExitOk)
         return catalogue.refused;
@@ -280,7 +281,7 @@ int RunDoctor(const SDoctorCommandOptions& command) {
     int saved = kExitOk;
     if (std::any_of(report.unfinishedRenames.begin(), report.unfinishedRenames.end(),
                     [](const SUnfinishedRename& rename) { return rename.finished; })) {
-        saved = SaveCatalogue(catalogue.collection, /*allOrNothing=*/true);
+        saved = SaveCatalogue(catalogue);
         for (SUnfinishedRename& rename : report.unfinishedRenames)
             rename.finished = rename.finished && saved == kExitOk;
     }

@@ -108,7 +108,7 @@ int RunAdd(const SAddOptions& o) {
     item->set_Caps(*fields.caps);
     if (!catalogue.collection->Add(item))
         return Report(UnknownResourceMessage(id));
-    return SaveCatalogue(catalogue.collection);
+    return SaveCatalogue(catalogue);
 }
 
 struct SSetOptions {
@@ -209,7 +209,7 @@ int RunSet(const SSetOptions& o) {
         }
         facade.Commit();
     }
-    return SaveCatalogue(catalogue.collection);
+    return SaveCatalogue(catalogue);
 }
 
 int RunRename(const std::string& oldArg, const std::string& newArg, bool keepReferences) {
@@ -231,7 +231,7 @@ int RunRename(const std::string& oldArg, const std::string& newArg, bool keepRef
         if (!FinishRename(catalogue.collection, item->get_ID(), copy->get_ID(), !keepReferences))
             return Report(note + ": it could not be finished");
         Report(note, kExitOk);
-        return SaveCatalogue(catalogue.collection, /*allOrNothing=*/true);
+        return SaveCatalogue(catalogue);
     }
     const SEntryCheck check = CheckNewId(FromUtf8(newArg), catalogue.collection);
     if (!check.Accepted())
@@ -247,7 +247,7 @@ int RunRename(const std::string& oldArg, const std::string& newArg, bool keepRef
                        check.value.GetString());
         return Report(message);
     }
-    return SaveCatalogue(catalogue.collection, /*allOrNothing=*/true);
+    return SaveCatalogue(catalogue);
 }
 
 int RunDelete(const std::string& idArg) {
@@ -269,7 +269,7 @@ int RunDelete(const std::string& idArg) {
         referrers += dependant;
     }
     catalogue.collection->Delete(storedId);
-    const int rc = SaveCatalogue(catalogue.collection);
+    const int rc = SaveCatalogue(catalogue);
     if (rc == kExitOk && !referrers.IsEmpty()) {
         CString note;
         note.Format("note: %s is still referred to by %s", storedId.GetString(),

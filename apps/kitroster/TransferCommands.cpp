@@ -147,7 +147,7 @@ int RunImport(const SImportCommandOptions& o) {
     }
     ApplyImport(plan, catalogue.collection);
     // Every file or none, as rename does: a half-applied import would be hard to repeat.
-    if (int rc = SaveCatalogue(catalogue.collection, /*allOrNothing=*/true))
+    if (int rc = SaveCatalogue(catalogue))
         return rc;
     PrintActions(plan, /*dryRun=*/false);
     return kExitOk;

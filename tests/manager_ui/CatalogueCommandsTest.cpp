@@ -2,7 +2,13 @@
 // configuration search with their result list.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+
 #include "catalogue/queries/IdentifierCheck.h"
+#include "platform/app/KitrosterApp.h"
 #include "resources/dialogs/ControlIds.h"
 #include "resources/strings/StringTable.h"
 #include "tests/manager_ui/ManagerTestHelpers.h"
@@ -62,6 +68,66 @@ TEST(CatalogueCommandsTest, RenameRewritesReferencesAndSavesOnOk) {
     EXPECT_TRUE(site.Exists("_RES_CAM9.zrr"));
     EXPECT_NE(site.ReadRaw("_RES_ROOM1.zrr").find("ASSY1|CAM9"), std::string::npos)
         << site.ReadRaw("_RES_ROOM1.zrr");
+}
+
+// A peer that changes the catalogue while the window is open: its change lands after the
+// window loaded, the moment before the window's OK touches the folder (takes the lock, or
+// opens a file for writing, whichever comes first).
+class CPeerBeforeSaveEnv : public kitroster::EnvWrapper {
+  public:
+    CPeerBeforeSaveEnv(kitroster::Env* target, std::function<void()> peer)
+        : EnvWrapper(target), m_peer(std::move(peer)) {}
+    kitroster::EnvStatus LockFile(const std::string& path,
+                                  std::unique_ptr<kitroster::IFileLock>* lock) override {
+        _peer();
+        return EnvWrapper::LockFile(path, lock);
+    }
+    kitroster::EnvStatus OpenFile(const std::string& path, const kitroster::OpenOptions& options,
+                                  std::unique_ptr<kitroster::IFile>* file) override {
+        if (options.access & kitroster::kAccessWrite)
+            _peer();
+        return EnvWrapper::OpenFile(path, options, file);
+    }
+
+  private:
+    void _peer() {
+        if (m_peer)
+            std::exchange(m_peer, {})();
+    }
+    std::function<void()> m_peer;
+};
+
+TEST(CatalogueCommandsTest, OkRefusedByAPeersChangeWritesNothingAndKeepsTheWindowOpen) {
+    CTestSite site;
+    WriteResources(site, {{"CAM04", "CAMERA_IP", "IPADDR=10.0.0.4;"},
+                          {"ASSY02", "ASSEMBLY_VIDEO", "RES_CAMERA=CAM04;"}});
+    const std::string peerAssembly = kitroster::testing::CTestSite::ResourceText(
+        "ASSY02", "ASSEMBLY_VIDEO", "RES_CAMERA=CAM04;RES_SERVER=SRV9;");
+    CPeerBeforeSaveEnv env(&site.env(), [&] { site.WriteRaw("_RES_ASSY02.zrr", peerAssembly); });
+    kitroster::AppServices services;
+    services.env = &env;
+    CAppServicesOverride withPeer(services);
+
+    SRun run = RunManager(
+        "choose 15001 CAM04\nclick 6\ntype 15023 CAM40\nclick 1\n"
+        "click 1\nanswer OK\ndump\nclick 2\nanswer No\nclick 2\nanswer Yes\n");
+    EXPECT_EQ(run.result, IDCANCEL) << run.transcript;
+    const auto boxes = run.Of("messagebox");
+    ASSERT_EQ(boxes.size(), 3u) << run.transcript;
+    EXPECT_EQ(boxes[0]["caption"], LoadResString(IDS_SAVE_FAILED_TITLE).str());
+    const std::string text = boxes[0]["text"];
+    EXPECT_EQ(text.rfind(FormatResString(IDS_SAVE_FAILED, site.folder().c_str()).str(), 0), 0u)
+        << text;
+    EXPECT_NE(text.find("_RES_ASSY02.zrr"), std::string::npos) << text;
+    // What the message says is true: nothing of the rename reached the disk.
+    EXPECT_FALSE(site.Exists("_RES_CAM40.zrr"));
+    EXPECT_TRUE(site.Exists("_RES_CAM04.zrr"));
+    EXPECT_EQ(site.ReadRaw("_RES_ASSY02.zrr"), peerAssembly);
+    // The window is still open with the rename: the list shows CAM40, and leaving asks
+    // about the unsaved changes (No keeps it open, Yes discards them).
+    EXPECT_EQ(run.Names(IDC_RESOURCE_LIST), (std::vector<std::string>{"ASSY02", "CAM40"}));
+    EXPECT_EQ(boxes[1]["caption"], LoadResString(IDS_EXIT_RESOURCE_MANAGER).str());
+    EXPECT_EQ(boxes[2]["caption"], LoadResString(IDS_EXIT_RESOURCE_MANAGER).str());
 }
 
 TEST(CatalogueCommandsTest, RenameFieldStopsAtTheLongestIdentifier) {
