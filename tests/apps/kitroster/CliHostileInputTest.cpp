@@ -17,31 +17,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "tests/apps/kitroster/CliTestSupport.h"
+
 namespace {
 
+using namespace kitroster_cli_test;
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::Not;
-
-std::string Quote(const std::string& arg) {
-    std::string quoted = "'";
-    for (char ch : arg)
-        quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
-    return quoted + "'";
-}
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-struct SResult {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
 
 class CliHostileInputTest : public ::testing::Test {
   protected:
@@ -74,7 +57,7 @@ class CliHostileInputTest : public ::testing::Test {
         command += " <" + Quote((m_dir / "stdin").string()) + " >" +
                    Quote(out.empty() ? outFile.string() : out) + " 2>" + Quote(errFile.string());
         const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(outFile), Slurp(errFile)};
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(outFile), ReadFile(errFile)};
     }
     SResult Run(const std::vector<std::string>& args, const std::string& input = "") {
         return RunProgram(KITROSTER_BIN, args, "", input);

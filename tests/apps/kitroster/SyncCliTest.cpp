@@ -11,31 +11,15 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include "tests/apps/kitroster/CliTestSupport.h"
 #include <nlohmann/json.hpp>
 
 namespace {
 
+using namespace kitroster_cli_test;
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
-
-std::string Quote(const std::string& arg) {
-    std::string quoted = "'";
-    for (char ch : arg)
-        quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
-    return quoted + "'";
-}
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-struct SResult {
-    int code = -1;
-    std::string out;
-};
 
 class SyncCliTest : public ::testing::Test {
   protected:
@@ -55,7 +39,7 @@ class SyncCliTest : public ::testing::Test {
         command += " <" + Quote((m_dir / "stdin").string()) + " >" +
                    Quote((m_dir / "stdout").string()) + " 2>/dev/null";
         const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(m_dir / "stdout")};
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(m_dir / "stdout"), {}};
     }
     std::string Path(const std::string& name) { return (m_dir / name).string(); }
 
