@@ -60,6 +60,7 @@ BOOL CConnIPCameraDlg::OnInitDialog() {
     m_password = value.IsEmpty() ? CString() : DecryptPassword(value);
     if (m_password.IsEmpty())
         m_password = kDefaultCameraPassword;
+    m_storedPassword.Read(value, m_password);
     m_confirm = m_password;
 
     value.Empty();
@@ -192,7 +193,7 @@ void CConnIPCameraDlg::OnOK() {
     _write_and_close({{"IPADDR", GetDlgItemText(IDC_CAMERA_IP)},
                       {"PORT", GetPortText(true)},
                       {"USERNAME", m_username},
-                      {"PASSWORD", EncryptPassword(m_password)},
+                      {"PASSWORD", m_storedPassword.ToWrite(m_password)},
                       {"SIZE", m_resolution == 0 ? "VGA" : "QVGA"},
                       {"FRAMERATE", frameRate},
                       {"SHOW_PTZ", m_showPtz ? "TRUE" : "FALSE"},

@@ -2,12 +2,14 @@
 // connectivity of an IP camera: its address and port, credentials, video properties and
 // model. Keys, in the order they are written: IPADDR, PORT, USERNAME, PASSWORD, SIZE,
 // FRAMERATE, SHOW_PTZ, TYPE, MAC_ADDR, STREAM_MODE. The address and the port live only in
-// their controls.
+// their controls. A stored PASSWORD is written back as stored unless the password field
+// was changed (CStoredPassword); a changed one is sealed.
 //
 // Thread-safety: the user-interface thread only.
 #pragma once
 
 #include "editor_ui/ConnDlg.h"
+#include "editor_ui/StoredPassword.h"
 
 namespace NResourceItem {
 
@@ -26,6 +28,8 @@ class KITROSTER_API CConnIPCameraDlg : public CConnDlg {
     CString m_streamMode;
 
   protected:
+    CStoredPassword m_storedPassword;
+
     BOOL OnInitDialog() override;
     void OnOK() override;
     void DoDataExchange(CDataExchange* pDX) override;

@@ -25,6 +25,7 @@ BOOL CConnServerDlg::OnInitDialog() {
         m_password = kDefaultPassword;
     else if (!sealed.IsEmpty())
         m_password = DecryptPassword(sealed);
+    m_storedPassword.Read(sealed, m_password);
     m_confirm = m_password;
     UpdateData(FALSE);
     return TRUE;
@@ -52,7 +53,7 @@ void CConnServerDlg::OnOK() {
     _write_and_close({{"SERVER", m_server},
                       {"SOURCE", "(local)"},
                       {"USERNAME", m_username},
-                      {"PASSWORD", EncryptPassword(m_password)}});
+                      {"PASSWORD", m_storedPassword.ToWrite(m_password)}});
 }
 
 }  // namespace NResourceItem

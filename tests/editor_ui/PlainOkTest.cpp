@@ -89,11 +89,11 @@ const std::vector<SKeyRule> kCameraRules = {
          return std::to_string(n >= 1024 && n <= 65535 ? n : 80);
      }},
     {"USERNAME", DefaultWhenEmpty("admin")},
-    // Compared opened: sealing again gives another text for the same password.
+    // A stored password is kept as stored, even one that does not open; the default
+    // is compared opened, since sealing gives another text each time.
     {"PASSWORD",
      [](const SStored& s) {
-         const std::string open = s && !s->empty() ? Open(*s) : "";
-         return "open:" + (open.empty() ? std::string(kDefaultCameraPassword) : open);
+         return s && !s->empty() ? "kept:" + *s : "open:" + std::string(kDefaultCameraPassword);
      }},
     {"SIZE", [](const SStored& s) { return s && SameNoCase(*s, "VGA") ? "VGA" : "QVGA"; }},
     // A positive rate is shown as its number (kept even when the list lacks it); no positive
@@ -121,7 +121,9 @@ const std::vector<SKeyRule> kServerRules = {
     {"USERNAME", [](const SStored& s) { return s.value_or("zruser"); }},
     {"PASSWORD",
      [](const SStored& s) {
-         return "open:" + (s ? Open(*s) : std::string(CConnServerDlg::kDefaultPassword));
+         if (!s)
+             return "open:" + std::string(CConnServerDlg::kDefaultPassword);
+         return s->empty() ? std::string("open:") : "kept:" + *s;
      }},
 };
 
@@ -171,10 +173,13 @@ SProps Expected(const std::vector<SKeyRule>& rules, const CString& stored) {
     return out;
 }
 
-SProps OpenedPasswords(SProps props) {
+// A written PASSWORD that is the stored text is marked kept; any other is opened.
+SProps OpenedPasswords(SProps props, const CString& stored) {
+    const SStored before = Stored(Properties(stored), "PASSWORD");
     for (auto& [key, value] : props)
         if (key == "PASSWORD")
-            value = "open:" + Open(value);
+            value = before && !before->empty() && value == *before ? "kept:" + value
+                                                                   : "open:" + Open(value);
     return props;
 }
 
@@ -216,15 +221,26 @@ void PlainOkOn(bool caps, const char* type, const std::vector<SKeyRule>& rules,
             continue;
         }
         ASSERT_EQ(out.result, IDOK) << type << " " << c.stored << "\n" << out.transcript;
-        const SProps written = OpenedPasswords(Properties(out.value));
+        const SProps written = OpenedPasswords(Properties(out.value), stored);
         EXPECT_EQ(written, Expected(rules, stored)) << type << " " << c.stored;
         ExpectNothingLost(stored, Properties(out.value));
     }
 }
 
+// `sealed` with one character of its ciphertext changed: it no longer opens.
+std::string Damaged(std::string sealed) {
+    char& c = sealed[sealed.size() / 2];
+    c = c == 'A' ? 'B' : 'A';
+    return sealed;
+}
+
 TEST(PlainOkTest, ConnectivityEditorsWriteBackWhatTheyRead) {
     kitroster::testing::CTestSite site;
     const std::string sealed = EncryptPassword("pw1").str();
+    // Stored passwords the dialogs cannot open; a plain OK must not replace them.
+    const std::string damaged = Damaged(sealed);
+    ASSERT_TRUE(DecryptPassword(damaged.c_str()).IsEmpty());
+    const std::string unopened[] = {damaged, "$kx1$notsealed", "clear-pw"};
     PlainOkOn(false, "CAMERA_IP", kCameraRules,
               {{"IPADDR=10.0.0.9;FRAMERATE=12;"},
                {"IPADDR=10.0.0.9;FRAMERATE=12.5;PORT=8080;SIZE=vga;STREAM_MODE=unicast;"},
@@ -235,12 +251,18 @@ TEST(PlainOkTest, ConnectivityEditorsWriteBackWhatTheyRead) {
                 sealed + ";EXTRA=dropped;"},
                {"IPADDR=10.0.0.9;FRAMERATE=abc;SHOW_PTZ=;STREAM_MODE=;SIZE=;"},
                {"IPADDR=10.0.0.9;FRAMERATE=999;"},
+               {"IPADDR=10.0.0.9;PASSWORD=" + unopened[0] + ";"},
+               {"IPADDR=10.0.0.9;USERNAME=op;PASSWORD=" + unopened[1] + ";"},
+               {"IPADDR=10.0.0.9;PASSWORD=" + unopened[2] + ";"},
                {"FRAMERATE=12;", "", kDisabled},
                {"", "", kDisabled}});
     PlainOkOn(false, "SERVER_LEGACY", kServerRules,
               {{"SERVER=vs1;"},
                {"SERVER=vs1;SOURCE=elsewhere;USERNAME=;PASSWORD=;OTHER=x;"},
                {"SERVER=SRV1;USERNAME=bob;PASSWORD=" + sealed + ";"},
+               {"SERVER=vs1;USERNAME=bob;PASSWORD=" + unopened[0] + ";"},
+               {"SERVER=vs1;PASSWORD=" + unopened[1] + ";"},
+               {"SERVER=vs1;PASSWORD=" + unopened[2] + ";"},
                {"SERVER=;USERNAME=bob;", "", kRefused}});
     PlainOkOn(false, "ASSY_VIDEO", kAssemblyRules,
               {{"RES_SERVER=LEGACY;RES_CAMERA=CAM1;"},
@@ -257,6 +279,37 @@ TEST(PlainOkTest, ConnectivityEditorsWriteBackWhatTheyRead) {
                {"RES_ASSYLIST=;ROOM_EXCLUDE_LOCAL=maybe;"},
                {"RES_ASSYLIST=||CAM1|;", warned},
                {"ROOM_EXCLUDE_LOCAL=TRUE;", "", kRefused}});
+}
+
+// A password the person types replaces the stored one, sealed, whether the stored one
+// opened or not.
+TEST(PlainOkTest, TypedPasswordIsSealed) {
+    kitroster::testing::CTestSite site;
+    const std::string sealed = EncryptPassword("pw1").str();
+    struct SPasswordCase {
+        const char* type;
+        std::string stored;
+        int password, confirm;
+    };
+    const SPasswordCase cases[] = {
+        {"SERVER_LEGACY", "SERVER=vs1;PASSWORD=" + Damaged(sealed) + ";", IDC_SERVER_PASSWORD,
+         IDC_SERVER_CONFIRM},
+        {"SERVER_LEGACY", "SERVER=vs1;PASSWORD=" + sealed + ";", IDC_SERVER_PASSWORD,
+         IDC_SERVER_CONFIRM},
+        {"CAMERA_IP", "IPADDR=10.0.0.9;PASSWORD=" + Damaged(sealed) + ";", IDC_CAMERA_PASSWORD,
+         IDC_CAMERA_CONFIRM},
+        {"CAMERA_IP", "IPADDR=10.0.0.9;PASSWORD=" + sealed + ";", IDC_CAMERA_PASSWORD,
+         IDC_CAMERA_CONFIRM},
+    };
+    for (const SPasswordCase& c : cases) {
+        const std::string script = "type " + std::to_string(c.password) + " n3wpass\ntype " +
+                                   std::to_string(c.confirm) + " n3wpass\nclick 1\n";
+        const SOutcome out = RunEditor(false, c.type, Site(), "RES1", c.stored.c_str(), script);
+        ASSERT_EQ(out.result, IDOK) << c.type << " " << c.stored << "\n" << out.transcript;
+        const std::string written = Property(out.value, "PASSWORD");
+        EXPECT_EQ(Open(written), "n3wpass") << c.type << " " << c.stored;
+        EXPECT_EQ(written.rfind("$kx1$", 0), 0u) << written;
+    }
 }
 
 TEST(PlainOkTest, CapabilityEditorsKeepTheirKey) {

@@ -119,7 +119,8 @@ TEST(ServerCameraDlgTest, CameraKeysOpenAndWriteByTheirRules) {
          "click 1\n",
          {{"USERNAME", "op"}, {"TYPE", "DOME_2"}, {"MAC_ADDR", "aa"}}},
         {"IPADDR=10.0.0.9;PASSWORD=" + sealed + ";", "click 1\n", {{"PASSWORD", "open:pw1"}}},
-        {"IPADDR=10.0.0.9;PASSWORD=not-sealed;", "click 1\n", {}},
+        // Text that does not open is written back as stored, not replaced by the default.
+        {"IPADDR=10.0.0.9;PASSWORD=not-sealed;", "click 1\n", {{"PASSWORD", "open:"}}},
         {"IPADDR=10.0.0.9;",
          "type 15024 new\ntype 15025 new\nclick 1\n",
          {{"PASSWORD", "open:new"}}},
