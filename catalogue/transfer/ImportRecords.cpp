@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <map>
-#include <set>
 
 #include <nlohmann/json.hpp>
 
 #include "catalogue/transfer/CsvCodec.h"
+#include "catalogue/transfer/OrderedJsonParse.h"
 #include "catalogue/transfer/TransferColumns.h"
 #include "platform/env/PathMapping.h"
 
@@ -255,28 +255,13 @@ std::vector<SImportRecord> ReadJsonRecords(std::string_view text,
                                            std::vector<SImportProblem>* problems) {
     std::vector<SImportRecord> records;
     Json document;
-    // A key given twice in one object would be dropped without a word by the parser; the
-    // keys of each open object are kept to find it. Objects at depth 1 are the records.
-    std::vector<std::set<std::string>> keys;
-    int record = 0;
-    auto watch = [&](int depth, nlohmann::detail::parse_event_t event, Json& parsed) {
-        using Event = nlohmann::detail::parse_event_t;
-        if (event == Event::object_start) {
-            keys.emplace_back();
-            record += depth == 1 ? 1 : 0;
-        } else if (event == Event::object_end) {
-            keys.pop_back();
-        } else if (event == Event::key && !keys.empty()) {
-            const std::string key = parsed.get<std::string>();
-            if (!keys.back().insert(key).second)
-                problems->push_back({depth >= 1 ? record : 0, 0,
-                                     "the key \"" + key + "\" is given twice in one object"});
-        }
-        return true;
+    // A key given twice in one object would be dropped without a word; it is a problem.
+    auto repeated = [&](int element, const std::string& key) {
+        problems->push_back({element, 0, "the key \"" + key + "\" is given twice in one object"});
     };
     const size_t before = problems->size();
     try {
-        document = Json::parse(text, watch);
+        document = ParseOrderedJson(text, repeated);
     } catch (const Json::parse_error& e) {
         // The parser's message names the byte; the line is what a person looks for.
         problems->push_back({0, LineOfOffset(text, e.byte > 0 ? e.byte - 1 : 0),

@@ -1,5 +1,6 @@
 #include "catalogue/transfer/CatalogueImport.h"
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 
 #include "catalogue/transfer/CatalogueExport.h"
 #include "catalogue/transfer/CsvCodec.h"
+#include "catalogue/transfer/ImportRecords.h"
 #include "tests/catalogue/queries/CatalogueFixture.h"
 
 namespace NResourceItem {
@@ -114,6 +116,8 @@ TEST(CatalogueImportTest, EveryKindOfProblemIsReportedWithItsPlace) {
          0, "the key \"id\" is given twice in one object"},
         {kJson, R"([{"id": "CAM05", "type": "X", "connProperties": {"A": "1", "A": "2"}}])", 1, 0,
          "the key \"A\" is given twice in one object"},
+        {kJson, R"([1, {"id": "CAM05", "type": "X", "id": "CAM06"}])", 2, 0,
+         "the key \"id\" is given twice in one object"},
         // Load reads no resource file over 16 MiB: such a resource could not be seen again.
         {kCsv, "ID,TYPE,NAME\r\nCAM05,X," + std::string(16u << 20, 'n') + "\r\n", 1, 2,
          "CAM05 would be a file of 16777290 bytes; a resource file holds at most 16777216"},
@@ -261,6 +265,41 @@ TEST(CatalogueImportTest, ExportedDocumentsReadBackExactly) {
             EXPECT_EQ(a->get_Conn(), b->get_Conn());
             EXPECT_EQ(a->get_Caps(), b->get_Caps());
         }
+    }
+}
+
+// An object of many keys reads in time linear in its size, in document order, and a key
+// given twice is still found. Inserting each key after a scan of the keys before it takes
+// seconds here.
+TEST(CatalogueImportTest, ManyPropertiesReadQuicklyInOrder) {
+    constexpr int kKeys = 30000;
+    std::string pairs;
+    for (int i = 0; i < kKeys; ++i)
+        pairs += (i ? ",\"K" : "\"K") + std::to_string(kKeys - i) + "\": \"v\"";
+    const std::string head =
+        R"([{"id": "CAM05", "type": "X"}, {"id": "CAM06", "connProperties": {)";
+    struct SCase {
+        std::string repeated;  // a pair added after the others
+        size_t problems;
+    } cases[] = {{"", 0}, {", \"K1\": \"w\"", 1}};
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.repeated);
+        std::vector<SImportProblem> problems;
+        const auto start = std::chrono::steady_clock::now();
+        const std::vector<SImportRecord> records =
+            ReadImportRecords(head + pairs + c.repeated + "}}]", ETransferFormat::kJson, &problems);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+        ASSERT_EQ(problems.size(), c.problems);
+        if (c.problems) {
+            EXPECT_EQ(problems[0].record, 2);
+            EXPECT_EQ(problems[0].message, "the key \"K1\" is given twice in one object");
+            continue;
+        }
+        ASSERT_EQ(records.size(), 2u);
+        const std::vector<SImportProperty>& read = records[1].conn.pairs;
+        ASSERT_EQ(read.size(), size_t{kKeys});
+        EXPECT_EQ(read.front().key, "K30000");
+        EXPECT_EQ(read.back().key, "K1");
     }
 }
 
