@@ -58,18 +58,8 @@ void CZRManifestPersistReader::_readWithRecovery(const std::string& path) {
         m_container = CZRManifestContainer::CreateInstance();
         m_result = _readFromFile(names.main);
         if (m_result == HRESULT_SHARING_VIOLATION) {
-            ZRSYNC_LOG(kModule, ZRLOG_WARNING,
-                       "CZRManifestPersistReader::readWithRecovery() access denied - sleep / "
-                       "retry (timeout is %ld ms)",
-                       static_cast<long>(m_timeoutMs));
-            if (ZRSYNC::TickElapsed(start, env->GetTickCount()) > m_timeoutMs) {
-                ZRSYNC_LOG(kModule, ZRLOG_FAILURE,
-                           "CZRManifestPersistReader::readWithRecovery() access denied - "
-                           "TIMEOUT EXPIRED (timeout is %ld ms)",
-                           static_cast<long>(m_timeoutMs));
+            if (!_waitBeforeRetry(start))
                 return;
-            }
-            env->Sleep(kRetryDelayMs);
             continue;
         }
         if (SUCCEEDED(m_result)) {
@@ -159,19 +149,26 @@ HRESULT CZRManifestPersistReader::_lockForRestore(const std::string& lockPath,
             return S_OK;
         if (locked.error() != kitroster::kErrorLockViolation)
             return ZRSYNC::HResultFromEnv(locked);
-        ZRSYNC_LOG(kModule, ZRLOG_WARNING,
-                   "CZRManifestPersistReader::readWithRecovery() access denied - sleep / "
-                   "retry (timeout is %ld ms)",
-                   static_cast<long>(m_timeoutMs));
-        if (ZRSYNC::TickElapsed(start, env->GetTickCount()) > m_timeoutMs) {
-            ZRSYNC_LOG(kModule, ZRLOG_FAILURE,
-                       "CZRManifestPersistReader::readWithRecovery() access denied - "
-                       "TIMEOUT EXPIRED (timeout is %ld ms)",
-                       static_cast<long>(m_timeoutMs));
+        if (!_waitBeforeRetry(start))
             return HRESULT_SHARING_VIOLATION;
-        }
-        env->Sleep(kRetryDelayMs);
     }
+}
+
+bool CZRManifestPersistReader::_waitBeforeRetry(uint32_t start) {
+    Env* env = GetEnv();
+    ZRSYNC_LOG(kModule, ZRLOG_WARNING,
+               "CZRManifestPersistReader::readWithRecovery() access denied - sleep / "
+               "retry (timeout is %ld ms)",
+               static_cast<long>(m_timeoutMs));
+    if (ZRSYNC::TickElapsed(start, env->GetTickCount()) > m_timeoutMs) {
+        ZRSYNC_LOG(kModule, ZRLOG_FAILURE,
+                   "CZRManifestPersistReader::readWithRecovery() access denied - "
+                   "TIMEOUT EXPIRED (timeout is %ld ms)",
+                   static_cast<long>(m_timeoutMs));
+        return false;
+    }
+    env->Sleep(kRetryDelayMs);
+    return true;
 }
 
 bool CZRManifestPersistReader::_mainReplaced(const std::string& main) {

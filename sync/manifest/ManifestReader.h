@@ -63,6 +63,9 @@ class KITROSTER_API CZRManifestPersistReader : public NResourceItem::CZRunknown,
     HRESULT _readFromFile(const std::string& name);
     HRESULT _readAndValidateHeader(CBlockFile* file);
     HRESULT _readRecordsIntoSet(CBlockFile* file);
+    // After a sharing violation: logs it and sleeps before the next try, or logs the time-out
+    // and returns false once `start` (a tick count) lies more than the timeout back.
+    bool _waitBeforeRetry(uint32_t start);
     // Takes the writers' lock, waiting for it as for a held file.
     HRESULT _lockForRestore(const std::string& lockPath,
                             std::unique_ptr<kitroster::IFileLock>* lock);
